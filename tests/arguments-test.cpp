@@ -11,6 +11,8 @@ struct SplitCase {
   Arguments expected;  // the program's name first
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << ::testing::PrintToString(std::string(c.commandLine)); }
+
 class ProgramCommandLine : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(ProgramCommandLine, SplitsAsTheProgramReadsIt) {
@@ -59,6 +61,8 @@ struct ArgvCase {
   Arguments expected;
 };
 
+void PrintTo(const ArgvCase& c, std::ostream* os) { *os << ::testing::PrintToString(std::string(c.text)); }
+
 class CommandLineToArgvRule : public ::testing::TestWithParam<ArgvCase> {};
 
 TEST_P(CommandLineToArgvRule, Splits) { EXPECT_EQ(SplitLikeCommandLineToArgvW(GetParam().text), GetParam().expected); }
@@ -76,7 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ArgvCase{"a\\\"b", {"a\"b"}},
                       ArgvCase{"a\\\\\"b c\"", {"a\\b c"}},
                       ArgvCase{"a\\\\\\\"b", {"a\\\"b"}},
-                      ArgvCase{"\"a\"\"b\" c", {"a\"b", "c"}},
+                      // Inside quotes, a doubled quote gives a literal one and ends the quoted section,
+                      // so the next quote opens a new one.
+                      ArgvCase{"\"a\"\"b\" c", {"a\"b c"}},
+                      ArgvCase{"\"a\"\"b c", {"a\"b", "c"}},
                       ArgvCase{"\"\"\"", {"\""}},
                       ArgvCase{"\"unterminated x", {"unterminated x"}},
                       ArgvCase{"\xe9t\xe9 \x82\xa0", {"\xe9t\xe9", "\x82\xa0"}}));

@@ -14,6 +14,8 @@ struct CommandCase {
   Arguments arguments;
 };
 
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << ::testing::PrintToString(std::string(c.input)); }
+
 class EncoderCommandForms : public ::testing::TestWithParam<CommandCase> {};
 
 TEST_P(EncoderCommandForms, BuildsTheLineAndTheArgumentVector) {

@@ -19,6 +19,8 @@ struct NameCase {
   const char* expected;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << ::testing::PrintToString(std::string(c.input)); }
+
 class SingleByteOutputName : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(SingleByteOutputName, ReplacesTheLastExtension) {

@@ -14,6 +14,8 @@ struct MatchCase {
   bool matches;
 };
 
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.mask << " vs " << ::testing::PrintToString(std::string(c.name)); }
+
 class Matching : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(Matching, FollowsTheWindowsRules) {

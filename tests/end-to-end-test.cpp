@@ -1,0 +1,329 @@
+// Runs the built Quintrel in scratch directories, with a recording encoder beside it.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "run-program.h"
+#include "wav.h"
+
+namespace {
+
+using Call = std::vector<std::string>;  // what one encoder run was given, its own name first
+
+const std::string kBanner = "Shell for Relic AIFR encoder (WAV PCM => Homeworld II AIFR) [enc.exe]\r\n";
+const std::string kUsage = kBanner +
+                           "Usage: Quintrel <WAV file or filemask> <Block_Bitrate>\r\n"
+                           "Standart Block_Bitrate: 512(88.2kbps LQ), 1024(176.4kbps MQ), 2048(352.8kbps HQ)\r\n";
+const std::string kYellow = "\x1b[93m";
+const std::string kGrey = "\x1b[0m";
+
+std::string Progress(int i, int count) {
+  return "\r\n[" + std::to_string(i) + " of " + std::to_string(count) + "] encoding...\r\n";
+}
+
+// What the recording encoder prints for one input.
+std::string Saw(const std::string& input) { return "encoder saw " + input + "\n"; }
+
+std::string CannotStart(const std::string& reason) { return "Quintrel: cannot start enc.exe: " + reason + "\r\n"; }
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  static inline std::string Installs;      // holds the program folders below
+  static inline std::string Recording;     // Quintrel with the recording encoder beside it
+  static inline std::string Alone;         // Quintrel with no encoder beside it
+  static inline std::string EncoderOnly;   // the recording encoder alone, for PATH
+
+  static void SetUpTestSuite() {
+    Installs = MakeScratchDirectory();
+    Recording = Installs + "/recording";
+    Alone = Installs + "/alone";
+    EncoderOnly = Installs + "/encoder-only";
+    for (const std::string& dir : {Recording, Alone, EncoderOnly}) mkdir(dir.c_str(), 0755);
+    CopyExecutable(QUINTREL_PATH, Recording + "/Quintrel");
+    CopyExecutable(RECORDING_ENCODER_PATH, Recording + "/enc.exe");
+    CopyExecutable(QUINTREL_PATH, Alone + "/Quintrel");
+    CopyExecutable(RECORDING_ENCODER_PATH, EncoderOnly + "/enc.exe");
+  }
+  static void TearDownTestSuite() { RemoveTree(Installs); }
+
+  void SetUp() override {
+    Root = MakeScratchDirectory();
+    Work = Root + "/work";
+    Log = Root + "/encoder.log";
+    mkdir(Work.c_str(), 0755);
+  }
+  void TearDown() override { RemoveTree(Root); }
+
+  RunResult Run(const std::vector<std::string>& arguments, RunOptions options = {},
+                const std::string& installedIn = Recording) {
+    options.WorkingDirectory = Work;
+    options.Environment.push_back("QUINTREL_TEST_LOG=" + Log);
+    return RunProgram(installedIn + "/Quintrel", arguments, options);
+  }
+
+  void Touch(const std::string& name, const std::string& contents = "") { WriteFile(Work + "/" + name, contents); }
+
+  // The encoder runs in the order they started; fails the test if two ever overlapped.
+  std::vector<Call> EncoderCalls() {
+    std::vector<Call> calls;
+    std::istringstream log(ReadFile(Log));
+    std::string word;
+    while (log >> word) {
+      if (word != "begin") {
+        ADD_FAILURE() << "encoder runs overlapped or a record is broken near: " << word;
+        break;
+      }
+      std::size_t count = 0;
+      log >> count;
+      log.get();
+      Call call;
+      for (std::size_t i = 0; i < count; ++i) {
+        std::size_t length = 0;
+        log >> length;
+        log.get();  // ':'
+        std::string argument(length, '\0');
+        log.read(argument.data(), static_cast<std::streamsize>(length));
+        log.get();  // '\n'
+        call.push_back(argument);
+      }
+      log >> word;
+      EXPECT_EQ(word, "end") << "an encoder run started before the previous one ended";
+      calls.push_back(call);
+    }
+    return calls;
+  }
+
+  std::string Root, Work, Log;
+};
+
+TEST_F(EndToEnd, TooFewArgumentsGiveTheUsageText) {
+  Touch("a.wav");
+  const std::vector<std::vector<std::string>> cases = {{}, {"*.wav"}, {"", "1024"}, {"", "*.wav", ""}};
+  for (const auto& arguments : cases) {
+    for (OutputTo output : {OutputTo::Pipe, OutputTo::Terminal}) {
+      RunOptions options;
+      options.StandardOutput = output;
+      const RunResult result = Run(arguments, options);
+      EXPECT_EQ(result.Output, kUsage) << "no colour change on this path either";
+      EXPECT_EQ(result.Error, "");
+      EXPECT_EQ(result.ExitStatus, 0);
+    }
+  }
+  EXPECT_TRUE(EncoderCalls().empty());
+}
+
+TEST_F(EndToEnd, EncodesEveryMatchInListingOrderOneAtATime) {
+  for (const char* name : {"c.wav", "A.wav", "b.WAV", "notes.txt", "b.wave"}) Touch(name);
+  const std::string expected =
+      kBanner + Progress(1, 3) + Saw("A.wav") + Progress(2, 3) + Saw("b.WAV") + Progress(3, 3) + Saw("c.wav");
+  const std::vector<Call> expectedCalls = {{"enc.exe", "A.wav", "A.aifr", "1024"},
+                                           {"enc.exe", "b.WAV", "b.aifr", "1024"},
+                                           {"enc.exe", "c.wav", "c.aifr", "1024"}};
+  // Empty arguments are left out and arguments after the second make no difference.
+  const std::vector<std::vector<std::string>> spellings = {
+      {"*.wav", "1024"}, {"", "*.wav", "1024"}, {"*.wav", "", "1024"}, {"*.wav", "1024", "extra", "more"}};
+  for (const auto& arguments : spellings) {
+    WriteFile(Log, "");
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.Output, expected);
+    EXPECT_EQ(result.Error, "");
+    EXPECT_EQ(result.ExitStatus, 0);
+    EXPECT_EQ(EncoderCalls(), expectedCalls);
+  }
+}
+
+TEST_F(EndToEnd, NothingToDoGivesTheBannerAlone) {
+  Touch("a.txt");
+  mkdir((Work + "/sub").c_str(), 0755);
+  mkdir((Work + "/folder.wav").c_str(), 0755);
+  for (const char* mask : {"*.wav", "missing/*.wav", "sub/", "a.txt/*", "folder.wav", "sub"}) {
+    const RunResult result = Run({mask, "1024"});
+    EXPECT_EQ(result.Output, kBanner) << mask;
+    EXPECT_EQ(result.ExitStatus, 0) << mask;
+    EXPECT_EQ(result.Error, "") << mask;
+  }
+  EXPECT_TRUE(EncoderCalls().empty());
+}
+
+TEST_F(EndToEnd, DirectoryPartChoosesWhereToLookButOnlyBareNamesReachTheEncoder) {
+  mkdir((Work + "/sub").c_str(), 0755);
+  WriteFile(Work + "/sub/x.wav", "");
+  WriteFile(Work + "/sub/Y.WAV", "");
+  Touch("z.wav");
+  for (const std::string& mask : {std::string("sub/*.wav"), Work + "/sub/*.wav", std::string("./sub/?.wav")}) {
+    WriteFile(Log, "");
+    const RunResult result = Run({mask, "512"});
+    EXPECT_EQ(result.Output, kBanner + Progress(1, 2) + Saw("x.wav") + Progress(2, 2) + Saw("Y.WAV")) << mask;
+    EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "x.wav", "x.aifr", "512"},
+                                                 {"enc.exe", "Y.WAV", "Y.aifr", "512"}}));
+  }
+}
+
+TEST_F(EndToEnd, BitrateIsSplitAsAWindowsCommandLineWouldBe) {
+  Touch("a.wav");
+  const std::vector<std::pair<std::string, Call>> cases = {
+      {"1024 x", {"enc.exe", "a.wav", "a.aifr", "1024", "x"}},
+      {"abc", {"enc.exe", "a.wav", "a.aifr", "abc"}},
+      {"\"2048\"", {"enc.exe", "a.wav", "a.aifr", "2048"}},
+      {"\"1 2\" 3", {"enc.exe", "a.wav", "a.aifr", "1 2", "3"}},
+      {"   ", {"enc.exe", "a.wav", "a.aifr"}}};
+  for (const auto& [bitrate, call] : cases) {
+    WriteFile(Log, "");
+    EXPECT_EQ(Run({"a.wav", bitrate}).ExitStatus, 0);
+    EXPECT_EQ(EncoderCalls(), std::vector<Call>{call}) << bitrate;
+  }
+}
+
+TEST_F(EndToEnd, EveryKindOfNameReachesTheEncoderWhole) {
+  const std::vector<std::pair<std::string, std::string>> names = {
+      {"my song.wav", "my song.aifr"},  {"track.01.wav", "track.01.aifr"}, {"take7", "take7.aifr"},
+      {".wav", ".aifr"},                {"x.aifr", "x.aifr"},             {"name.", "name.aifr"},
+      {"q\"uote\" \"x.wav", "q\"uote\" \"x.aifr"},
+      {"back\\slash.wav", "back\\slash.aifr"},
+      {"-dash.wav", "-dash.aifr"}};
+  for (const auto& name : names) Touch(name.first);
+  mkdir((Work + "/folder").c_str(), 0755);  // directories never carry the archive bit here
+
+  const RunResult result = Run({"*", "1024"});
+  EXPECT_EQ(result.ExitStatus, 0);
+  std::vector<Call> calls = EncoderCalls();
+  ASSERT_EQ(calls.size(), names.size());
+  for (const auto& name : names) {
+    const Call expected = {"enc.exe", name.first, name.second, "1024"};
+    EXPECT_NE(std::find(calls.begin(), calls.end(), expected), calls.end()) << name.first;
+  }
+}
+
+TEST_F(EndToEnd, TakesWhatIsARegularFileOnceLinksAreFollowed) {
+  Touch("real.wav");
+  ASSERT_EQ(symlink("real.wav", (Work + "/link.wav").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere.wav", (Work + "/dangling.wav").c_str()), 0);
+  ASSERT_EQ(mkfifo((Work + "/fifo.wav").c_str(), 0644), 0);
+  mkdir((Work + "/dir.wav").c_str(), 0755);
+  EXPECT_EQ(Run({"*.wav", "1024"}).ExitStatus, 0);
+  EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "link.wav", "link.aifr", "1024"},
+                                               {"enc.exe", "real.wav", "real.aifr", "1024"}}));
+}
+
+TEST_F(EndToEnd, EncoderFailureIsNotExamined) {
+  Touch("a.wav");
+  Touch("b.wav");
+  RunOptions options;
+  options.Environment = {"QUINTREL_TEST_EXIT=3"};
+  const RunResult result = Run({"*.wav", "1024"}, options);
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_EQ(result.Error, "");
+  EXPECT_EQ(EncoderCalls().size(), 2u);
+}
+
+TEST_F(EndToEnd, MissingEncoderIsReportedAndTheRunEndsWith127) {
+  Touch("a.wav");
+  Touch("b.wav");
+  // An enc.exe in the current directory must not be run: PATH does not name it.
+  CopyExecutable(RECORDING_ENCODER_PATH, Work + "/enc.exe");
+  RunOptions options;
+  options.Environment = {"PATH=" + Root + "/empty:/nonexistent"};
+  const RunResult result = Run({"*.wav", "1024"}, options, Alone);
+  EXPECT_EQ(result.Output, kBanner + Progress(1, 2) + Progress(2, 2));
+  EXPECT_EQ(result.Error, CannotStart("No such file or directory") + CannotStart("No such file or directory"));
+  EXPECT_EQ(result.ExitStatus, 127);
+  EXPECT_TRUE(EncoderCalls().empty());
+}
+
+TEST_F(EndToEnd, EncoderIsFoundAlongPathWhenNotBesideTheProgram) {
+  Touch("a.wav");
+  RunOptions options;
+  options.Environment = {"PATH=/nonexistent:" + EncoderOnly};
+  const RunResult result = Run({"a.wav", "1024"}, options, Alone);
+  EXPECT_EQ(result.Output, kBanner + Progress(1, 1) + Saw("a.wav"));
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "a.wav", "a.aifr", "1024"}}));
+}
+
+TEST_F(EndToEnd, EncoderThatCannotBeRunIsReported) {
+  Touch("a.wav");
+  const std::string install = Root + "/install";
+  mkdir(install.c_str(), 0755);
+  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
+  WriteFile(install + "/enc.exe", "not a program");
+  chmod((install + "/enc.exe").c_str(), 0644);
+  RunOptions options;
+  options.Environment = {"PATH=/nonexistent"};
+  RunResult result = Run({"a.wav", "1024"}, options, install);
+  EXPECT_EQ(result.Error, CannotStart("Permission denied"));
+  EXPECT_EQ(result.ExitStatus, 127);
+
+  // A directory of that name cannot be run either.
+  std::remove((install + "/enc.exe").c_str());
+  mkdir((install + "/enc.exe").c_str(), 0755);
+  result = Run({"a.wav", "1024"}, options, install);
+  EXPECT_EQ(result.Error, CannotStart("Permission denied"));
+  EXPECT_EQ(result.ExitStatus, 127);
+}
+
+TEST_F(EndToEnd, LogToAFileShowsEachProgressLineBeforeItsEncoderOutput) {
+  Touch("a.wav");
+  Touch("b.wav");
+  RunOptions options;
+  options.StandardOutput = OutputTo::File;
+  options.OutputFile = Root + "/run.log";
+  EXPECT_EQ(Run({"*.wav", "1024"}, options).ExitStatus, 0);
+  EXPECT_EQ(ReadFile(Root + "/run.log"), kBanner + Progress(1, 2) + Saw("a.wav") + Progress(2, 2) + Saw("b.wav"));
+}
+
+TEST_F(EndToEnd, OnATerminalProgressLinesAreYellowAndTheRestGrey) {
+  Touch("a.wav");
+  Touch("b.wav");
+  RunOptions options;
+  options.StandardOutput = OutputTo::Terminal;
+  RunResult result = Run({"*.wav", "1024"}, options);
+  EXPECT_EQ(result.Output, kBanner + kYellow + Progress(1, 2) + kGrey + Saw("a.wav") + kYellow + Progress(2, 2) +
+                               kGrey + Saw("b.wav") + kGrey);
+  EXPECT_EQ(result.ExitStatus, 0);
+
+  result = Run({"*.none", "1024"}, options);
+  EXPECT_EQ(result.Output, kBanner + kGrey);
+}
+
+TEST_F(EndToEnd, UnwritableStandardOutputNeverStopsThePass) {
+  for (const char* name : {"a.wav", "b.wav", "c.wav"}) Touch(name);
+  struct Case {
+    OutputTo output;
+    const char* file;
+  };
+  for (const Case& c : {Case{OutputTo::ClosedPipe, ""}, Case{OutputTo::Closed, ""}, Case{OutputTo::File, "/dev/full"}}) {
+    WriteFile(Log, "");
+    RunOptions options;
+    options.StandardOutput = c.output;
+    options.OutputFile = c.file;
+    const RunResult result = Run({"*.wav", "1024"}, options);
+    EXPECT_EQ(result.ExitStatus, 0);
+    EXPECT_EQ(result.Error, "");
+    EXPECT_EQ(EncoderCalls().size(), 3u);
+  }
+}
+
+TEST_F(EndToEnd, WithTheStandInEncoderEveryFileIsConverted) {
+  const std::string install = Root + "/install";
+  mkdir(install.c_str(), 0755);
+  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
+  CopyExecutable(STANDIN_ENCODER_PATH, install + "/enc.exe");
+  Touch("one.wav", MakeWav(1, 8000, 8, 800));
+  Touch("two.wav", MakeWav(2, 22050, 16, 4410 * 4));
+  Touch("bad.wav", "not a wav");
+  const RunResult result = Run({"*.wav", "2048"}, RunOptions{}, install);
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_EQ(result.Output, kBanner + Progress(1, 3) + Progress(2, 3) +
+                               "enc.exe: one.wav -> one.aifr: 8000 Hz, 8-bit, mono, 0.10 s, block bitrate 2048\n" +
+                               Progress(3, 3) +
+                               "enc.exe: two.wav -> two.aifr: 22050 Hz, 16-bit, stereo, 0.20 s, block bitrate 2048\n");
+  EXPECT_EQ(result.Error, "enc.exe: bad.wav: not a RIFF WAVE file\n");
+  EXPECT_TRUE(FileExists(Work + "/one.aifr"));
+  EXPECT_TRUE(FileExists(Work + "/two.aifr"));
+  EXPECT_FALSE(FileExists(Work + "/bad.aifr"));
+}
+
+}  // namespace
