@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "run-program.h"
@@ -304,6 +305,25 @@ TEST_F(EndToEnd, UnwritableStandardOutputNeverStopsThePass) {
     EXPECT_EQ(result.Error, "");
     EXPECT_EQ(EncoderCalls().size(), 3u);
   }
+}
+
+TEST_F(EndToEnd, MemoryExhaustionEndsWithTheLastChanceReport) {
+  // 20,000 names of 200 bytes: about 4 MiB of names, too much for an 8 MiB address space.
+  for (int i = 0; i < 20000; ++i) {
+    const std::string number = std::to_string(i);
+    Touch(std::string(200 - number.size(), 'n') + number + ".wav");
+  }
+  RunOptions options;
+  options.AddressSpaceLimit = 8ul << 20;
+  const RunResult result = Run({"*.wav", "1024"}, options);
+  EXPECT_EQ(result.ExitStatus, 1);
+  // The banner still held goes out first, then the report.
+  ASSERT_EQ(result.Output.substr(0, kBanner.size()), kBanner);
+  EXPECT_TRUE(std::regex_match(result.Output.substr(kBanner.size()),
+                               std::regex("Exception EOutOfMemory in module Quintrel at [0-9A-F]{8}\\.\r\n"
+                                          "Out of memory\\.\r\n\r\n")))
+      << result.Output;
+  EXPECT_TRUE(EncoderCalls().empty());
 }
 
 TEST_F(EndToEnd, WithTheStandInEncoderEveryFileIsConverted) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -98,6 +99,10 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         break;
     }
     if (readEnd >= 0) close(readEnd);
+    if (options.AddressSpaceLimit != 0) {
+      const struct rlimit limit = {options.AddressSpaceLimit, options.AddressSpaceLimit};
+      setrlimit(RLIMIT_AS, &limit);
+    }
     // The test runner ignores nothing, but make sure the child sees default SIGPIPE handling.
     signal(SIGPIPE, SIG_DFL);
     execve(program.c_str(), argv.data(), envp.data());

@@ -17,6 +17,7 @@ struct RunOptions {
   std::vector<std::string> Environment;  // "NAME=value" entries that replace or add to ours
   OutputTo StandardOutput = OutputTo::Pipe;
   std::string OutputFile;
+  unsigned long AddressSpaceLimit = 0;  // bytes of address space the program may use; 0: no limit
 };
 
 struct RunResult {
