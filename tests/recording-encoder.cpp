@@ -1,5 +1,6 @@
 // A test encoder: appends what it was given to the file named by QUINTREL_TEST_LOG,
-// prints one line naming its input, and exits with QUINTREL_TEST_EXIT (default 0).
+// prints one line naming its input (unless QUINTREL_TEST_QUIET is set), and exits with
+// QUINTREL_TEST_EXIT (default 0).
 //
 // Log records: "begin <argc>\n", then each argument as "<length>:<bytes>\n", then
 // "end\n" once it is done, so overlapping runs would show up as nested records.
@@ -25,8 +26,10 @@ int main(int argc, char** argv) {
     }
     std::fflush(log);
   }
-  std::printf("encoder saw %s\n", argc > 1 ? argv[1] : "nothing");
-  std::fflush(stdout);
+  if (std::getenv("QUINTREL_TEST_QUIET") == nullptr) {
+    std::printf("encoder saw %s\n", argc > 1 ? argv[1] : "nothing");
+    std::fflush(stdout);
+  }
 
   // Stay a little while, so that a caller that does not wait would start the next one early.
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
+
 enum class OutputTo {
   Pipe,           // a pipe read to its end
   ClosedPipe,     // a pipe whose reader is gone before the program starts
@@ -26,13 +28,9 @@ struct RunResult {
   int ExitStatus = -1; // -1 when the program did not exit normally
 };
 
-// Runs `program` with `arguments` (argv[1] onwards) as given, byte for byte.
+// POSIX: runs `program` with `arguments` (argv[1] onwards) as given, byte for byte.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments, const RunOptions& options);
 
-// Small file-system helpers for scratch directories.
-std::string MakeScratchDirectory();
-void RemoveTree(const std::string& path);
-void WriteFile(const std::string& path, const std::string& contents);
-std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
-void CopyExecutable(const std::string& from, const std::string& to);
+// Windows: runs a whole command line, as CreateProcessA takes it, with standard output to
+// a pipe (the only kind offered there) and standard error to a file.
+RunResult RunCommandLine(const std::string& commandLine, const RunOptions& options);

@@ -11,9 +11,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -120,43 +117,4 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   result.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.Error = ReadFile(errorFile);
   return result;
-}
-
-std::string MakeScratchDirectory() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quintrel-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  return pattern;
-}
-
-void RemoveTree(const std::string& path) {
-  std::error_code ignored;
-  // Unreadable directories left by a test would stop the removal.
-  for (auto it = std::filesystem::recursive_directory_iterator(path, ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    if (it->is_directory(ignored) && !it->is_symlink(ignored)) chmod(it->path().c_str(), 0755);
-  }
-  std::filesystem::remove_all(path, ignored);
-}
-
-void WriteFile(const std::string& path, const std::string& contents) {
-  std::ofstream out(path, std::ios::binary);
-  out << contents;
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool FileExists(const std::string& path) {
-  struct stat status;
-  return lstat(path.c_str(), &status) == 0;
-}
-
-void CopyExecutable(const std::string& from, const std::string& to) {
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
-  chmod(to.c_str(), 0755);
 }

@@ -1,0 +1,175 @@
+// Runs the built Quintrel.exe in scratch directories, with a recording encoder beside it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "run-program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Call = std::vector<std::string>;  // what one encoder run was given, its own name first
+
+const std::string kBanner = "Shell for Relic AIFR encoder (WAV PCM => Homeworld II AIFR) [enc.exe]\r\n";
+const std::string kUsage = kBanner +
+                           "Usage: Quintrel <WAV file or filemask> <Block_Bitrate>\r\n"
+                           "Standart Block_Bitrate: 512(88.2kbps LQ), 1024(176.4kbps MQ), 2048(352.8kbps HQ)\r\n";
+
+std::string Progress(int i, int count) {
+  return "\r\n[" + std::to_string(i) + " of " + std::to_string(count) + "] encoding...\r\n";
+}
+
+class EndToEndWin32 : public ::testing::Test {
+ protected:
+  static inline std::string Installs, Recording, Alone;
+
+  static void SetUpTestSuite() {
+    Installs = MakeScratchDirectory();
+    Recording = Installs + "\\recording";
+    Alone = Installs + "\\alone";
+    fs::create_directory(Recording);
+    fs::create_directory(Alone);
+    CopyExecutable(QUINTREL_PATH, Recording + "\\Quintrel.exe");
+    CopyExecutable(RECORDING_ENCODER_PATH, Recording + "\\enc.exe");
+    CopyExecutable(QUINTREL_PATH, Alone + "\\Quintrel.exe");
+  }
+  static void TearDownTestSuite() { RemoveTree(Installs); }
+
+  void SetUp() override {
+    Root = MakeScratchDirectory();
+    Work = Root + "\\work";
+    Log = Root + "\\encoder.log";
+    fs::create_directory(Work);
+    fs::create_directory(Root + "\\empty");
+  }
+  void TearDown() override { RemoveTree(Root); }
+
+  // Runs Quintrel with `arguments` written after its name exactly as given.
+  RunResult Run(const std::string& arguments, std::vector<std::string> environment = {},
+                const std::string& installedIn = Recording) {
+    RunOptions options;
+    options.WorkingDirectory = Work;
+    options.Environment = std::move(environment);
+    options.Environment.push_back("QUINTREL_TEST_LOG=" + Log);
+    options.Environment.push_back("QUINTREL_TEST_QUIET=1");
+    return RunCommandLine("\"" + installedIn + "\\Quintrel.exe\"" + (arguments.empty() ? "" : " " + arguments),
+                          options);
+  }
+
+  void Touch(const std::string& name) { WriteFile(Work + "\\" + name, ""); }
+
+  std::vector<Call> EncoderCalls() {
+    std::vector<Call> calls;
+    std::istringstream log(ReadFile(Log));
+    std::string word;
+    while (log >> word) {
+      if (word != "begin") {
+        ADD_FAILURE() << "encoder runs overlapped or a record is broken near: " << word;
+        break;
+      }
+      std::size_t count = 0;
+      log >> count;
+      log.get();
+      Call call;
+      for (std::size_t i = 0; i < count; ++i) {
+        std::size_t length = 0;
+        log >> length;
+        log.get();
+        std::string argument(length, '\0');
+        log.read(argument.data(), static_cast<std::streamsize>(length));
+        log.get();
+        call.push_back(argument);
+      }
+      log >> word;
+      EXPECT_EQ(word, "end") << "an encoder run started before the previous one ended";
+      calls.push_back(call);
+    }
+    return calls;
+  }
+
+  std::string Root, Work, Log;
+};
+
+TEST_F(EndToEndWin32, TooFewArgumentsGiveTheUsageText) {
+  Touch("a.wav");
+  for (const char* arguments : {"", "*.wav", "\"\" 1024", "*.wav \"", "   *.wav   "}) {
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.Output, kUsage) << arguments;
+    EXPECT_EQ(result.ExitStatus, 0) << arguments;
+  }
+  EXPECT_TRUE(EncoderCalls().empty());
+}
+
+TEST_F(EndToEndWin32, EncodesEveryMatchInNtfsOrderOneAtATime) {
+  for (const char* name : {"_x.wav", "c.wav", "A.wav", "b.WAV", "[q].wav", "a1.wav", "notes.txt"}) Touch(name);
+  fs::create_directory(Work + "\\dir.wav");
+  const std::string expected = kBanner + Progress(1, 6) + Progress(2, 6) + Progress(3, 6) + Progress(4, 6) +
+                               Progress(5, 6) + Progress(6, 6);
+  const std::vector<Call> calls = {{"enc.exe", "A.wav", "A.aifr", "1024"},   {"enc.exe", "a1.wav", "a1.aifr", "1024"},
+                                   {"enc.exe", "b.WAV", "b.aifr", "1024"},   {"enc.exe", "c.wav", "c.aifr", "1024"},
+                                   {"enc.exe", "[q].wav", "[q].aifr", "1024"}, {"enc.exe", "_x.wav", "_x.aifr", "1024"}};
+  for (const char* arguments : {"*.wav 1024", "\"\" *.WAV 1024 extra", "\"*.wav\" 1024"}) {
+    WriteFile(Log, "");
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.Output, expected) << arguments;
+    EXPECT_EQ(result.Error, "") << arguments;
+    EXPECT_EQ(result.ExitStatus, 0) << arguments;
+    EXPECT_EQ(EncoderCalls(), calls) << arguments;
+  }
+}
+
+TEST_F(EndToEndWin32, NothingToDoGivesTheBannerAlone) {
+  Touch("a.txt");
+  fs::create_directory(Work + "\\sub");
+  for (const char* arguments : {"*.wav 1024", "missing\\*.wav 1024", "sub 1024", "sub\\ 1024"}) {
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.Output, kBanner) << arguments;
+    EXPECT_EQ(result.ExitStatus, 0) << arguments;
+  }
+  EXPECT_TRUE(EncoderCalls().empty());
+}
+
+TEST_F(EndToEndWin32, DirectoryPartWithEitherSlashGivesBareNames) {
+  fs::create_directory(Work + "\\sub");
+  WriteFile(Work + "\\sub\\x.wav", "");
+  WriteFile(Work + "\\sub\\y.wav", "");
+  for (const char* arguments : {"sub\\*.wav 512", "sub/*.wav 512", "\"sub\\\"*.wav 512"}) {
+    WriteFile(Log, "");
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.Output, kBanner + Progress(1, 2) + Progress(2, 2)) << arguments;
+    EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "x.wav", "x.aifr", "512"},
+                                                 {"enc.exe", "y.wav", "y.aifr", "512"}}))
+        << arguments;
+  }
+}
+
+TEST_F(EndToEndWin32, NamesWithBlanksAndDotsReachTheEncoderWhole) {
+  for (const char* name : {"my song.wav", "voice.take2.wav", "take7", "x.aifr"}) Touch(name);
+  EXPECT_EQ(Run("* 1024").ExitStatus, 0);
+  EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "my song.wav", "my song.aifr", "1024"},
+                                               {"enc.exe", "take7", "take7.aifr", "1024"},
+                                               {"enc.exe", "voice.take2.wav", "voice.take2.aifr", "1024"},
+                                               {"enc.exe", "x.aifr", "x.aifr", "1024"}}));
+}
+
+TEST_F(EndToEndWin32, QuotedBitrateWithABlankBecomesTwoArguments) {
+  Touch("a.wav");
+  EXPECT_EQ(Run("a.wav \"1024 x\"").ExitStatus, 0);
+  EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "a.wav", "a.aifr", "1024", "x"}}));
+}
+
+TEST_F(EndToEndWin32, MissingEncoderIsReportedAndTheRunEndsWith127) {
+  Touch("a.wav");
+  Touch("b.wav");
+  const RunResult result = Run("*.wav 1024", {"PATH=" + Root + "\\empty"}, Alone);
+  EXPECT_EQ(result.Output, kBanner + Progress(1, 2) + Progress(2, 2));
+  const std::string line = "Quintrel: cannot start enc.exe: " + std::string("File not found.") + "\r\n";
+  EXPECT_EQ(result.Error, line + line);
+  EXPECT_EQ(result.ExitStatus, 127);
+  EXPECT_TRUE(EncoderCalls().empty());
+}
+
+}  // namespace
