@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -160,31 +161,63 @@ void WriteStandardError(const char* data, std::size_t size) { WriteAll(STDERR_FI
 
 namespace {
 
-// The encoder beside our own executable, if one is there and can be run. Looked up once.
-// `refused` is set when one is there but cannot be run, so that a failed PATH search can
-// report that instead of "not found".
-const std::string& EncoderBesideExecutable(int& refused) {
-  static int refusedOnce = 0;
-  static const std::string path = [] {
+// Where to look for the encoder: the folder of our own executable, then each PATH entry
+// as execvp reads them (an empty entry is the current directory; no PATH at all means the
+// system's default path). Read once.
+const std::vector<std::string>& EncoderFolders() {
+  static const std::vector<std::string> folders = [] {
+    std::vector<std::string> list;
     const std::string self = ExecutablePath;
     const std::size_t slash = self.rfind('/');
-    if (slash == std::string::npos) return std::string();
-    std::string candidate = self.substr(0, slash + 1) + "enc.exe";
-    struct stat status;
-    if (stat(candidate.c_str(), &status) != 0) return std::string();
-    if (!S_ISREG(status.st_mode) || access(candidate.c_str(), X_OK) != 0) {
-      refusedOnce = EACCES;
-      return std::string();
+    if (slash != std::string::npos) list.push_back(self.substr(0, slash + 1));
+    std::string path;
+    if (const char* variable = std::getenv("PATH")) {
+      path = variable;
+    } else {
+      path.resize(confstr(_CS_PATH, nullptr, 0));
+      if (!path.empty()) path.resize(confstr(_CS_PATH, path.data(), path.size()) - 1);
     }
-    return candidate;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t end = path.find(':', start);
+      const std::string entry = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      list.push_back(entry.empty() ? "./" : entry + "/");
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    return list;
   }();
-  refused = refusedOnce;
-  return path;
+  return folders;
+}
+
+// Finds a program we may run, as execvp would: the first candidate that is an executable
+// regular file. Otherwise 0 and the error execvp would give (EACCES when some candidate
+// exists but cannot be run, else ENOENT). Searching ourselves, rather than with
+// posix_spawnp, means a missing encoder costs a few stat calls instead of a process.
+int FindProgram(const std::string& name, std::string& found) {
+  int error = ENOENT;
+  for (const std::string& folder : EncoderFolders()) {
+    const std::string candidate = folder + name;
+    struct stat status;
+    if (stat(candidate.c_str(), &status) != 0) continue;
+    if (S_ISREG(status.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+      found = candidate;
+      return 0;
+    }
+    error = EACCES;
+  }
+  return error;
 }
 
 }  // namespace
 
 bool RunAndWait(const EncoderCommand& command, std::string& reason) {
+  std::string program;
+  int error = FindProgram(command.Program, program);
+  if (error != 0) {
+    reason = std::strerror(error);
+    return false;
+  }
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(command.Program.c_str()));
   for (const std::string& argument : command.Arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -199,16 +232,10 @@ bool RunAndWait(const EncoderCommand& command, std::string& reason) {
   posix_spawnattr_setsigdefault(&attributes, &all);
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-  int refused = 0;
-  const std::string& beside = EncoderBesideExecutable(refused);
   pid_t child = 0;
-  int error = beside.empty()
-                  ? posix_spawnp(&child, command.Program.c_str(), nullptr, &attributes, argv.data(), environ)
-                  : posix_spawn(&child, beside.c_str(), nullptr, &attributes, argv.data(), environ);
+  error = posix_spawn(&child, program.c_str(), nullptr, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   if (error != 0) {
-    if (error == ENOENT && refused != 0) error = refused;
     reason = std::strerror(error);
     return false;
   }

@@ -236,12 +236,23 @@ TEST_F(EndToEnd, MissingEncoderIsReportedAndTheRunEndsWith127) {
 
 TEST_F(EndToEnd, EncoderIsFoundAlongPathWhenNotBesideTheProgram) {
   Touch("a.wav");
-  RunOptions options;
-  options.Environment = {"PATH=/nonexistent:" + EncoderOnly};
-  const RunResult result = Run({"a.wav", "1024"}, options, Alone);
-  EXPECT_EQ(result.Output, kBanner + Progress(1, 1) + Saw("a.wav"));
-  EXPECT_EQ(result.ExitStatus, 0);
-  EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "a.wav", "a.aifr", "1024"}}));
+  // An enc.exe that cannot be run earlier on PATH is passed over, as execvp does.
+  const std::string refused = Root + "/refused";
+  mkdir(refused.c_str(), 0755);
+  WriteFile(refused + "/enc.exe", "not a program");
+  chmod((refused + "/enc.exe").c_str(), 0644);
+  // The current directory is searched only where PATH names it: "." or an empty entry.
+  CopyExecutable(RECORDING_ENCODER_PATH, Work + "/enc.exe");
+  for (const std::string& path : {"/nonexistent:" + refused + ":" + EncoderOnly, std::string("/nonexistent:."),
+                                  std::string("/nonexistent:"), std::string(":/nonexistent")}) {
+    WriteFile(Log, "");
+    RunOptions options;
+    options.Environment = {"PATH=" + path};
+    const RunResult result = Run({"a.wav", "1024"}, options, Alone);
+    EXPECT_EQ(result.Output, kBanner + Progress(1, 1) + Saw("a.wav")) << path;
+    EXPECT_EQ(result.ExitStatus, 0) << path;
+    EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "a.wav", "a.aifr", "1024"}})) << path;
+  }
 }
 
 TEST_F(EndToEnd, EncoderThatCannotBeRunIsReported) {
