@@ -8,6 +8,7 @@ import os
 import platform
 import shutil
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -15,21 +16,14 @@ import time
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
 
 
+MEASURE = None  # the bench_measure helper, set in main
+
+
 def run(argv, cwd, env=None):
-    """Runs argv with output to /dev/null; returns (seconds, exit status, peak RSS in KiB)."""
-    actions = [(os.POSIX_SPAWN_OPEN, 0, "/dev/null", os.O_RDONLY, 0),
-               (os.POSIX_SPAWN_OPEN, 1, "/dev/null", os.O_WRONLY, 0),
-               (os.POSIX_SPAWN_OPEN, 2, "/dev/null", os.O_WRONLY, 0)]
-    old = os.getcwd()
-    os.chdir(cwd)
-    try:
-        start = time.perf_counter()
-        pid = os.posix_spawn(argv[0], argv, env if env is not None else os.environ, file_actions=actions)
-        _, status, usage = os.wait4(pid, 0)
-        seconds = time.perf_counter() - start
-    finally:
-        os.chdir(old)
-    return seconds, os.waitstatus_to_exitcode(status), usage.ru_maxrss
+    """Runs argv with its output to /dev/null; returns (seconds, exit status, peak RSS in KiB)."""
+    result = subprocess.run([MEASURE] + argv, cwd=cwd, env=env, stdout=subprocess.PIPE, check=True, text=True)
+    seconds, peak, status = result.stdout.split()
+    return float(seconds), int(status), int(peak)
 
 
 def compare(commands, cwd, env=None):
@@ -68,7 +62,9 @@ def row(label, value, target=""):
 
 
 def main():
+    global MEASURE
     build = os.path.abspath(sys.argv[1])
+    MEASURE = os.path.join(build, "bench", "bench_measure")
     scratch = tempfile.mkdtemp(prefix="quintrel-bench-")
     try:
         # Quintrel with the no-op encoder beside it, as a user would install it.
