@@ -184,7 +184,15 @@ TEST_F(EndToEnd, EveryKindOfNameReachesTheEncoderWhole) {
       {".wav", ".aifr"},                {"x.aifr", "x.aifr"},             {"name.", "name.aifr"},
       {"q\"uote\" \"x.wav", "q\"uote\" \"x.aifr"},
       {"back\\slash.wav", "back\\slash.aifr"},
-      {"-dash.wav", "-dash.aifr"}};
+      {"a.b\\c", "a.b\\c.aifr"},
+      {"co:lon.wav", "co:lon.aifr"},
+      {"a.b:c", "a.b:c.aifr"},
+      {"new\nline.wav", "new\nline.aifr"},
+      {"\x01\x1b[31mred\t.wav", "\x01\x1b[31mred\t.aifr"},
+      {"\xff\xfe not utf-8.wav", "\xff\xfe not utf-8.aifr"},
+      {std::string(251, 'x') + ".wav", std::string(251, 'x') + ".aifr"},
+      {"-dash.wav", "-dash.aifr"},
+      {"--output=evil.wav", "--output=evil.aifr"}};
   for (const auto& name : names) Touch(name.first);
   mkdir((Work + "/folder").c_str(), 0755);  // directories never carry the archive bit here
 
@@ -195,6 +203,50 @@ TEST_F(EndToEnd, EveryKindOfNameReachesTheEncoderWhole) {
   for (const auto& name : names) {
     const Call expected = {"enc.exe", name.first, name.second, "1024"};
     EXPECT_NE(std::find(calls.begin(), calls.end(), expected), calls.end()) << name.first;
+  }
+}
+
+TEST_F(EndToEnd, MasksOfEveryKind) {
+  Touch("a.wav");
+  Touch("b.WAV");
+  mkdir((Work + "/sub").c_str(), 0755);
+  WriteFile(Work + "/sub/s.wav", "");
+  mkdir((Work + "/locked").c_str(), 0755);
+  WriteFile(Work + "/locked/l.wav", "");
+  chmod((Work + "/locked").c_str(), 0);
+  ASSERT_EQ(symlink("a.wav", (Work + "/link.wav").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere.wav", (Work + "/dangling.wav").c_str()), 0);
+  ASSERT_EQ(symlink("sub", (Work + "/linkdir").c_str()), 0);
+  std::string deep;
+  for (int i = 0; i < 3000; ++i) deep += "d/";
+
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {"a.wav", {"a.wav"}},
+      {"A.WAV", {"a.wav"}},  // the name as the directory holds it
+      {"sub", {}},
+      {"locked/*.wav", {}},
+      {"dangling.wav", {}},
+      {"link.wav", {"link.wav"}},
+      {"linkdir", {}},
+      {"linkdir/*.wav", {"s.wav"}},
+      {"*", {"a.wav", "b.WAV", "link.wav"}},
+      {"?*?", {"a.wav", "b.WAV", "link.wav"}},
+      {"*.*", {"a.wav", "b.WAV", "link.wav"}},
+      {std::string(5000, '*') + ".wav", {"a.wav", "b.WAV", "link.wav"}},
+      {std::string(5000, '?'), {}},
+      {deep + "*.wav", {}},
+  };
+  for (const auto& [mask, inputs] : cases) {
+    WriteFile(Log, "");
+    chmod(Log.c_str(), 0666);
+    RunOptions options;
+    options.WithoutPrivileges = true;  // so that "locked" is unreadable even when tests run as root
+    const RunResult result = Run({mask, "1024"}, options);
+    EXPECT_EQ(result.ExitStatus, 0) << mask.substr(0, 40);
+    EXPECT_EQ(result.Error, "") << mask.substr(0, 40);
+    std::vector<std::string> seen;
+    for (const Call& call : EncoderCalls()) seen.push_back(call.at(1));
+    EXPECT_EQ(seen, inputs) << mask.substr(0, 40);
   }
 }
 
@@ -209,15 +261,55 @@ TEST_F(EndToEnd, TakesWhatIsARegularFileOnceLinksAreFollowed) {
                                                {"enc.exe", "real.wav", "real.aifr", "1024"}}));
 }
 
-TEST_F(EndToEnd, EncoderFailureIsNotExamined) {
-  Touch("a.wav");
-  Touch("b.wav");
+TEST_F(EndToEnd, WhateverTheEncoderDoesThePassGoesOn) {
+  for (const char* name : {"a.wav", "b.wav", "c.wav"}) Touch(name);
+  const std::vector<std::vector<std::string>> behaviours = {
+      {"QUINTREL_TEST_EXIT=3"},
+      {"QUINTREL_TEST_KILL=1"},
+      {"QUINTREL_TEST_CLOSE_STDOUT=1"},
+      {"QUINTREL_TEST_DELAY_MS=300"},  // each run stays a while; the next must still wait for it
+  };
+  for (const auto& behaviour : behaviours) {
+    WriteFile(Log, "");
+    RunOptions options;
+    options.Environment = behaviour;
+    const RunResult result = Run({"*.wav", "1024"}, options);
+    EXPECT_EQ(result.ExitStatus, 0) << behaviour[0];
+    EXPECT_EQ(result.Error, "") << behaviour[0];
+    EXPECT_EQ(EncoderCalls().size(), 3u) << behaviour[0];
+    if (behaviour[0] == "QUINTREL_TEST_CLOSE_STDOUT=1") {
+      EXPECT_EQ(result.Output, kBanner + Progress(1, 3) + Progress(2, 3) + Progress(3, 3));
+    } else {
+      EXPECT_EQ(result.Output, kBanner + Progress(1, 3) + Saw("a.wav") + Progress(2, 3) + Saw("b.wav") +
+                                   Progress(3, 3) + Saw("c.wav"))
+          << behaviour[0];
+    }
+  }
+}
+
+TEST_F(EndToEnd, AHundredThousandFilesAreAllEncodedInOrderOneAtATime) {
+#ifdef QUINTREL_SANITIZED
+  const int count = 5000;  // every encoder start is slow under the sanitizers
+#else
+  const int count = 100000;
+#endif
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%06d.wav", i);
+    names.push_back(name);
+  }
+  for (auto it = names.rbegin(); it != names.rend(); ++it) Touch(*it);  // created in reverse order
   RunOptions options;
-  options.Environment = {"QUINTREL_TEST_EXIT=3"};
+  options.Environment = {"QUINTREL_TEST_DELAY_MS=0", "QUINTREL_TEST_QUIET=1"};
   const RunResult result = Run({"*.wav", "1024"}, options);
   EXPECT_EQ(result.ExitStatus, 0);
-  EXPECT_EQ(result.Error, "");
-  EXPECT_EQ(EncoderCalls().size(), 2u);
+  const std::string total = " of " + std::to_string(count) + "] encoding...\r\n";
+  EXPECT_EQ(result.Output.substr(result.Output.size() - total.size() - std::to_string(count).size() - 1),
+            "[" + std::to_string(count) + total);
+  const std::vector<Call> calls = EncoderCalls();
+  ASSERT_EQ(calls.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) ASSERT_EQ(calls[i].at(1), names[i]) << i;
 }
 
 TEST_F(EndToEnd, MissingEncoderIsReportedAndTheRunEndsWith127) {

@@ -100,6 +100,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
       const struct rlimit limit = {options.AddressSpaceLimit, options.AddressSpaceLimit};
       setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.WithoutPrivileges && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
     // The test runner ignores nothing, but make sure the child sees default SIGPIPE handling.
     signal(SIGPIPE, SIG_DFL);
     execve(program.c_str(), argv.data(), envp.data());

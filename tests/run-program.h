@@ -20,6 +20,7 @@ struct RunOptions {
   OutputTo StandardOutput = OutputTo::Pipe;
   std::string OutputFile;
   unsigned long AddressSpaceLimit = 0;  // bytes of address space the program may use; 0: no limit
+  bool WithoutPrivileges = false;       // when run as root, run the program as nobody
 };
 
 struct RunResult {
