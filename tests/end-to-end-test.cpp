@@ -5,30 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 
+#include "end-to-end-support.h"
 #include "run-program.h"
 #include "wav.h"
 
 namespace {
 
-using Call = std::vector<std::string>;  // what one encoder run was given, its own name first
-
-const std::string kBanner = "Shell for Relic AIFR encoder (WAV PCM => Homeworld II AIFR) [enc.exe]\r\n";
-const std::string kUsage = kBanner +
-                           "Usage: Quintrel <WAV file or filemask> <Block_Bitrate>\r\n"
-                           "Standart Block_Bitrate: 512(88.2kbps LQ), 1024(176.4kbps MQ), 2048(352.8kbps HQ)\r\n";
 const std::string kYellow = "\x1b[93m";
 const std::string kGrey = "\x1b[0m";
 
-std::string Progress(int i, int count) {
-  return "\r\n[" + std::to_string(i) + " of " + std::to_string(count) + "] encoding...\r\n";
-}
-
 // What the recording encoder prints for one input.
 std::string Saw(const std::string& input) { return "encoder saw " + input + "\n"; }
-
-std::string CannotStart(const std::string& reason) { return "Quintrel: cannot start enc.exe: " + reason + "\r\n"; }
 
 class EndToEnd : public ::testing::Test {
  protected:
@@ -68,34 +56,7 @@ class EndToEnd : public ::testing::Test {
   void Touch(const std::string& name, const std::string& contents = "") { WriteFile(Work + "/" + name, contents); }
 
   // The encoder runs in the order they started; fails the test if two ever overlapped.
-  std::vector<Call> EncoderCalls() {
-    std::vector<Call> calls;
-    std::istringstream log(ReadFile(Log));
-    std::string word;
-    while (log >> word) {
-      if (word != "begin") {
-        ADD_FAILURE() << "encoder runs overlapped or a record is broken near: " << word;
-        break;
-      }
-      std::size_t count = 0;
-      log >> count;
-      log.get();
-      Call call;
-      for (std::size_t i = 0; i < count; ++i) {
-        std::size_t length = 0;
-        log >> length;
-        log.get();  // ':'
-        std::string argument(length, '\0');
-        log.read(argument.data(), static_cast<std::streamsize>(length));
-        log.get();  // '\n'
-        call.push_back(argument);
-      }
-      log >> word;
-      EXPECT_EQ(word, "end") << "an encoder run started before the previous one ended";
-      calls.push_back(call);
-    }
-    return calls;
-  }
+  std::vector<Call> EncoderCalls() { return ReadEncoderCalls(Log); }
 
   std::string Root, Work, Log;
 };

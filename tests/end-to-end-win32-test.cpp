@@ -4,23 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
+#include "end-to-end-support.h"
 #include "run-program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Call = std::vector<std::string>;  // what one encoder run was given, its own name first
-
-const std::string kBanner = "Shell for Relic AIFR encoder (WAV PCM => Homeworld II AIFR) [enc.exe]\r\n";
-const std::string kUsage = kBanner +
-                           "Usage: Quintrel <WAV file or filemask> <Block_Bitrate>\r\n"
-                           "Standart Block_Bitrate: 512(88.2kbps LQ), 1024(176.4kbps MQ), 2048(352.8kbps HQ)\r\n";
-
-std::string Progress(int i, int count) {
-  return "\r\n[" + std::to_string(i) + " of " + std::to_string(count) + "] encoding...\r\n";
-}
 
 class EndToEndWin32 : public ::testing::Test {
  protected:
@@ -61,34 +51,7 @@ class EndToEndWin32 : public ::testing::Test {
 
   void Touch(const std::string& name) { WriteFile(Work + "\\" + name, ""); }
 
-  std::vector<Call> EncoderCalls() {
-    std::vector<Call> calls;
-    std::istringstream log(ReadFile(Log));
-    std::string word;
-    while (log >> word) {
-      if (word != "begin") {
-        ADD_FAILURE() << "encoder runs overlapped or a record is broken near: " << word;
-        break;
-      }
-      std::size_t count = 0;
-      log >> count;
-      log.get();
-      Call call;
-      for (std::size_t i = 0; i < count; ++i) {
-        std::size_t length = 0;
-        log >> length;
-        log.get();
-        std::string argument(length, '\0');
-        log.read(argument.data(), static_cast<std::streamsize>(length));
-        log.get();
-        call.push_back(argument);
-      }
-      log >> word;
-      EXPECT_EQ(word, "end") << "an encoder run started before the previous one ended";
-      calls.push_back(call);
-    }
-    return calls;
-  }
+  std::vector<Call> EncoderCalls() { return ReadEncoderCalls(Log); }
 
   std::string Root, Work, Log;
 };
@@ -166,8 +129,7 @@ TEST_F(EndToEndWin32, MissingEncoderIsReportedAndTheRunEndsWith127) {
   Touch("b.wav");
   const RunResult result = Run("*.wav 1024", {"PATH=" + Root + "\\empty"}, Alone);
   EXPECT_EQ(result.Output, kBanner + Progress(1, 2) + Progress(2, 2));
-  const std::string line = "Quintrel: cannot start enc.exe: " + std::string("File not found.") + "\r\n";
-  EXPECT_EQ(result.Error, line + line);
+  EXPECT_EQ(result.Error, CannotStart("File not found.") + CannotStart("File not found."));
   EXPECT_EQ(result.ExitStatus, 127);
   EXPECT_TRUE(EncoderCalls().empty());
 }
