@@ -44,8 +44,10 @@ void ReportCannotStart(const std::string& reason) {
   WriteStandardError(line.data(), line.size());
 }
 
-int RunQuintrel(const std::vector<std::string>& arguments) {
+int RunQuintrel(int argc, char** argv) {
+  HeldOutput.reserve(256);  // room for any one line, so a line is never held in part
   WriteLine("Shell for Relic AIFR encoder (WAV PCM => Homeworld II AIFR) [enc.exe]");
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
   if (arguments.size() < 2) {
     WriteLine("Usage: Quintrel <WAV file or filemask> <Block_Bitrate>");
     WriteLine("Standart Block_Bitrate: 512(88.2kbps LQ), 1024(176.4kbps MQ), 2048(352.8kbps HQ)");
@@ -101,7 +103,7 @@ int ReportOutOfMemory() {
 int main(int argc, char** argv) {
   PreparePlatform();
   try {
-    return RunQuintrel(ProgramArguments(argc, argv));
+    return RunQuintrel(argc, argv);
   } catch (const std::bad_alloc&) {
     return ReportOutOfMemory();
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "scratch.h"
@@ -33,4 +34,19 @@ std::vector<Call> ReadEncoderCalls(const std::string& logPath) {
     calls.push_back(call);
   }
   return calls;
+}
+
+void ExpectNormalRunOrOutOfMemoryReport(const std::string& normalOutput, const std::string& output, int exitStatus,
+                                        const std::string& module, long failingAllocation) {
+  if (exitStatus == 0) {
+    EXPECT_EQ(output, normalOutput) << "allocation " << failingAllocation;
+    return;
+  }
+  EXPECT_EQ(exitStatus, 1) << "allocation " << failingAllocation;
+  const std::regex report("Exception EOutOfMemory in module " + module +
+                          " at [0-9A-F]{8}\\.\r\nOut of memory\\.\r\n\r\n$");
+  std::smatch found;
+  ASSERT_TRUE(std::regex_search(output, found, report)) << "allocation " << failingAllocation << ": " << output;
+  const std::string before = output.substr(0, static_cast<std::size_t>(found.position(0)));
+  EXPECT_EQ(before, normalOutput.substr(0, before.size())) << "allocation " << failingAllocation;
 }

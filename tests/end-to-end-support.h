@@ -19,6 +19,13 @@ inline std::string CannotStart(const std::string& reason) {
   return "Quintrel: cannot start enc.exe: " + reason + "\r\n";
 }
 
+// Checks the run of a program whose allocation number `failingAllocation` failed: either
+// that allocation came after the last one, and the run is the normal one, or the run
+// wrote part of the normal output, then the last-chance report naming `module`, and ended
+// with exit status 1.
+void ExpectNormalRunOrOutOfMemoryReport(const std::string& normalOutput, const std::string& output, int exitStatus,
+                                        const std::string& module, long failingAllocation);
+
 using Call = std::vector<std::string>;  // what one encoder run was given, its own name first
 
 // The runs recorded in the recording encoder's log, in the order they started. Adds a

@@ -393,6 +393,28 @@ TEST_F(EndToEnd, MemoryExhaustionEndsWithTheLastChanceReport) {
   EXPECT_TRUE(EncoderCalls().empty());
 }
 
+TEST_F(EndToEnd, AFailedAllocationAnywhereEndsWithTheLastChanceReport) {
+  const std::string install = Root + "/hooked";
+  mkdir(install.c_str(), 0755);
+  CopyExecutable(QUINTREL_WITH_ALLOCATION_HOOK_PATH, install + "/Quintrel");
+  CopyExecutable(RECORDING_ENCODER_PATH, install + "/enc.exe");
+  for (const char* name : {"first long enough to be allocated.wav", "second long enough to be allocated.wav"})
+    Touch(name);
+  RunOptions options;
+  options.Environment = {"QUINTREL_TEST_QUIET=1"};
+  const std::string normal = Run({"*.wav", "1024"}, options, install).Output;
+  ASSERT_EQ(normal, kBanner + Progress(1, 2) + Progress(2, 2));
+
+  bool reachedTheEnd = false;
+  for (long failing = 1; failing < 200 && !reachedTheEnd; ++failing) {
+    options.Environment = {"QUINTREL_TEST_QUIET=1", "QUINTREL_FAIL_ALLOCATION=" + std::to_string(failing)};
+    const RunResult result = Run({"*.wav", "1024"}, options, install);
+    ExpectNormalRunOrOutOfMemoryReport(normal, result.Output, result.ExitStatus, "Quintrel", failing);
+    reachedTheEnd = result.ExitStatus == 0;
+  }
+  EXPECT_TRUE(reachedTheEnd);
+}
+
 TEST_F(EndToEnd, WithTheStandInEncoderEveryFileIsConverted) {
   const std::string install = Root + "/install";
   mkdir(install.c_str(), 0755);

@@ -134,4 +134,23 @@ TEST_F(EndToEndWin32, MissingEncoderIsReportedAndTheRunEndsWith127) {
   EXPECT_TRUE(EncoderCalls().empty());
 }
 
+TEST_F(EndToEndWin32, AFailedAllocationAnywhereEndsWithTheLastChanceReport) {
+  const std::string install = Root + "\\hooked";
+  fs::create_directory(install);
+  CopyExecutable(QUINTREL_WITH_ALLOCATION_HOOK_PATH, install + "\\Quintrel.exe");
+  CopyExecutable(RECORDING_ENCODER_PATH, install + "\\enc.exe");
+  Touch("first long enough to be allocated.wav");
+  Touch("second long enough to be allocated.wav");
+  const std::string normal = Run("*.wav 1024", {}, install).Output;
+  ASSERT_EQ(normal, kBanner + Progress(1, 2) + Progress(2, 2));
+
+  bool reachedTheEnd = false;
+  for (long failing = 1; failing < 200 && !reachedTheEnd; ++failing) {
+    const RunResult result = Run("*.wav 1024", {"QUINTREL_FAIL_ALLOCATION=" + std::to_string(failing)}, install);
+    ExpectNormalRunOrOutOfMemoryReport(normal, result.Output, result.ExitStatus, "Quintrel\\.exe", failing);
+    reachedTheEnd = result.ExitStatus == 0;
+  }
+  EXPECT_TRUE(reachedTheEnd);
+}
+
 }  // namespace
