@@ -120,6 +120,7 @@ std::string SystemMessage(DWORD error) {
 }  // namespace
 
 bool RunAndWait(const EncoderCommand& command, std::string& reason) {
+  static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record is 68 bytes");
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;

@@ -49,4 +49,6 @@ void ExpectNormalRunOrOutOfMemoryReport(const std::string& normalOutput, const s
   ASSERT_TRUE(std::regex_search(output, found, report)) << "allocation " << failingAllocation << ": " << output;
   const std::string before = output.substr(0, static_cast<std::size_t>(found.position(0)));
   EXPECT_EQ(before, normalOutput.substr(0, before.size())) << "allocation " << failingAllocation;
+  // Lines go out whole: what was held before the failure ends at a line end.
+  EXPECT_TRUE(before.empty() || before.compare(before.size() - 2, 2, "\r\n") == 0) << "allocation " << failingAllocation;
 }

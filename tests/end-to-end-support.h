@@ -21,8 +21,8 @@ inline std::string CannotStart(const std::string& reason) {
 
 // Checks the run of a program whose allocation number `failingAllocation` failed: either
 // that allocation came after the last one, and the run is the normal one, or the run
-// wrote part of the normal output, then the last-chance report naming `module`, and ended
-// with exit status 1.
+// wrote whole lines of the normal output, then the last-chance report naming `module`, and
+// ended with exit status 1.
 void ExpectNormalRunOrOutOfMemoryReport(const std::string& normalOutput, const std::string& output, int exitStatus,
                                         const std::string& module, long failingAllocation);
 

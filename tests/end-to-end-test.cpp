@@ -248,6 +248,14 @@ TEST_F(EndToEnd, WhateverTheEncoderDoesThePassGoesOn) {
   }
 }
 
+TEST_F(EndToEnd, EncoderStartsWithDefaultSignalHandling) {
+  // Quintrel itself ignores SIGPIPE; the encoder must not inherit that.
+  Touch("a.wav");
+  RunOptions options;
+  options.Environment = {"QUINTREL_TEST_SHOW_SIGPIPE=1", "QUINTREL_TEST_QUIET=1"};
+  EXPECT_EQ(Run({"a.wav", "1024"}, options).Output, kBanner + Progress(1, 1) + "SIGPIPE default\n");
+}
+
 TEST_F(EndToEnd, AHundredThousandFilesAreAllEncodedInOrderOneAtATime) {
 #ifdef QUINTREL_SANITIZED
   const int count = 5000;  // every encoder start is slow under the sanitizers

@@ -2,7 +2,8 @@
 // prints one line naming its input, and exits with QUINTREL_TEST_EXIT (default 0).
 // Other settings, all optional: QUINTREL_TEST_QUIET (print nothing),
 // QUINTREL_TEST_CLOSE_STDOUT (close standard output first), QUINTREL_TEST_DELAY_MS (how
-// long to stay, default 20), QUINTREL_TEST_KILL (end by SIGKILL instead of exiting).
+// long to stay, default 20), QUINTREL_TEST_KILL (end by SIGKILL instead of exiting),
+// QUINTREL_TEST_SHOW_SIGPIPE (print how SIGPIPE was set up when we started).
 //
 // Log records: "begin <argc>\n", then each argument as "<length>:<bytes>\n", then
 // "end\n" once it is done, so overlapping runs would show up as nested records.
@@ -21,7 +22,8 @@ bool Set(const char* name) { return std::getenv(name) != nullptr; }
 
 int main(int argc, char** argv) {
 #ifdef SIGPIPE
-  std::signal(SIGPIPE, SIG_IGN);  // tests close our output on purpose; record the run all the same
+  const auto inherited = std::signal(SIGPIPE, SIG_IGN);
+  if (Set("QUINTREL_TEST_SHOW_SIGPIPE")) std::printf("SIGPIPE %s\n", inherited == SIG_DFL ? "default" : "not default");  // tests close our output on purpose; record the run all the same
 #endif
   if (Set("QUINTREL_TEST_CLOSE_STDOUT")) std::fclose(stdout);
   const char* logPath = std::getenv("QUINTREL_TEST_LOG");
