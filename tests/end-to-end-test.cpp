@@ -441,6 +441,16 @@ TEST_F(EndToEnd, WithTheStandInEncoderEveryFileIsConverted) {
   EXPECT_TRUE(FileExists(Work + "/one.aifr"));
   EXPECT_TRUE(FileExists(Work + "/two.aifr"));
   EXPECT_FALSE(FileExists(Work + "/bad.aifr"));
+
+  // With the reader of its output gone (as in "Quintrel '*.wav' 1024 | head -1"), every
+  // file is still converted: the stand-in writes its file before it says so.
+  std::remove((Work + "/one.aifr").c_str());
+  std::remove((Work + "/two.aifr").c_str());
+  RunOptions closed;
+  closed.StandardOutput = OutputTo::ClosedPipe;
+  EXPECT_EQ(Run({"*.wav", "2048"}, closed, install).ExitStatus, 0);
+  EXPECT_EQ(ReadFile(Work + "/one.aifr").substr(0, 4), "QSAF");
+  EXPECT_EQ(ReadFile(Work + "/two.aifr").substr(0, 4), "QSAF");
 }
 
 }  // namespace
