@@ -87,10 +87,12 @@ int RunQuintrel(int argc, char** argv) {
 // report, written straight to standard output without allocating.
 int ReportOutOfMemory() {
   FlushOutput();
+  // The report names our own module; an allocation made from a shared library's code (as
+  // with a dynamically linked C++ runtime) is reported at the entry of the pass instead.
   const std::uintptr_t base = ModuleBase();
   std::uintptr_t address = FailedAllocationAddress;
-  if (address == 0) address = reinterpret_cast<std::uintptr_t>(&RunQuintrel);
-  const std::uintptr_t offset = address >= base ? address - base : address;
+  if (address < base || address >= ModuleCodeEnd()) address = reinterpret_cast<std::uintptr_t>(&RunQuintrel);
+  const std::uintptr_t offset = address - base;
   char report[512];
   const std::size_t length =
       FormatFailureReport(report, sizeof report, "EOutOfMemory", ModuleFileName(), offset, "Out of memory");

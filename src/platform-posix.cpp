@@ -19,7 +19,9 @@
 #include "wildcard.h"
 
 extern char** environ;
-extern "C" char __executable_start;  // provided by the linker: where the executable is mapped
+// Provided by the linker: where the executable is mapped, and where its code ends.
+extern "C" char __executable_start;
+extern "C" char etext;
 
 namespace {
 
@@ -253,3 +255,5 @@ const char* ModuleFileName() {
 }
 
 std::uintptr_t ModuleBase() { return reinterpret_cast<std::uintptr_t>(&__executable_start); }
+
+std::uintptr_t ModuleCodeEnd() { return reinterpret_cast<std::uintptr_t>(&etext); }

@@ -7,7 +7,7 @@
 #include "arguments.h"
 #include "platform.h"
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;  // provided by the linker: where our module is mapped
+extern "C" const unsigned char __ImageBase[];  // provided by the linker: where our module is mapped
 
 namespace {
 
@@ -143,4 +143,10 @@ const char* ModuleFileName() {
   return slash != nullptr ? slash + 1 : "Quintrel.exe";
 }
 
-std::uintptr_t ModuleBase() { return reinterpret_cast<std::uintptr_t>(&__ImageBase); }
+std::uintptr_t ModuleBase() { return reinterpret_cast<std::uintptr_t>(__ImageBase); }
+
+std::uintptr_t ModuleCodeEnd() {
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(__ImageBase);
+  const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(__ImageBase + dos->e_lfanew);
+  return ModuleBase() + headers->OptionalHeader.SizeOfImage;
+}

@@ -64,5 +64,6 @@ bool RunAndWait(const EncoderCommand& command, std::string& reason);
 
 // The file name, without directory, of the program's own module.
 const char* ModuleFileName();
-// The address at which the program's own module starts in memory.
+// The addresses at which the program's own module, and the code in it, start and end in memory.
 std::uintptr_t ModuleBase();
+std::uintptr_t ModuleCodeEnd();
