@@ -64,6 +64,7 @@ bool RunAndWait(const EncoderCommand& command, std::string& reason);
 
 // The file name, without directory, of the program's own module.
 const char* ModuleFileName();
-// The addresses at which the program's own module, and the code in it, start and end in memory.
+// Where the program's own module starts in memory, and an address past the end of its
+// code but not past the module: every code address of ours lies between the two.
 std::uintptr_t ModuleBase();
 std::uintptr_t ModuleCodeEnd();
