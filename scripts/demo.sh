@@ -3,7 +3,7 @@
 # folder under build/, with the coloured progress when run on a terminal.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build"
+build="${QUINTREL_BUILD_DIR:-$root/build}"  # the build folder; another may be named
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build" -j2 --target Quintrel enc > /dev/null
