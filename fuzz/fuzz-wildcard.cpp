@@ -1,7 +1,10 @@
 // Wildcard matching against a plain reference matcher, case-insensitivity, and the
 // listing order being a strict weak order.
+#include <clocale>
 #include <cstdint>
 #include <cstdlib>
+#include <cwchar>
+#include <cwctype>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,18 +13,67 @@
 
 namespace {
 
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+// Marks for the converted wildcards, outside anything a decoded name can hold.
+constexpr char32_t kStar = 0x110000, kDosStar = 0x110001, kDosQuestion = 0x110002, kDosDot = 0x110003;
 
-// The textbook dynamic-programming matcher: can mask[i..] match name[j..]?
-bool Reference(std::string_view mask, std::string_view name) {
-  std::vector<std::vector<bool>> can(mask.size() + 1, std::vector<bool>(name.size() + 1, false));
-  can[mask.size()][name.size()] = true;
+// Decodes with the C library (a UTF-8 locale) and upper-cases with towupper, as NTFS does
+// for UTF-16 code units only; false when the text is not UTF-8. Bytes otherwise.
+bool Decode(std::string_view text, std::u32string& out) {
+  out.clear();
+  std::mbstate_t state{};
+  for (std::size_t pos = 0; pos < text.size();) {
+    wchar_t c = 0;
+    const std::size_t used = std::mbrtowc(&c, text.data() + pos, text.size() - pos, &state);
+    if (used == 0 || used > text.size() - pos) return false;  // a NUL, or not UTF-8
+    const auto code = static_cast<char32_t>(c);
+    const auto upper = code <= 0xFFFF ? static_cast<char32_t>(std::towupper(static_cast<wint_t>(c))) : code;
+    out.push_back(upper <= 0xFFFF ? upper : code);
+    pos += used;
+  }
+  return true;
+}
+
+std::u32string Bytes(std::string_view text) {
+  std::u32string out;
+  for (const char c : text) out.push_back((c >= 'a' && c <= 'z') ? static_cast<char32_t>(c - 32) : static_cast<unsigned char>(c));
+  return out;
+}
+
+std::u32string Converted(std::u32string mask) {
+  for (std::size_t i = 0; i < mask.size(); ++i) {
+    const char32_t next = i + 1 < mask.size() ? mask[i + 1] : 0;
+    if (mask[i] == '?') mask[i] = kDosQuestion;
+    else if (mask[i] == '*') mask[i] = next == '.' ? kDosStar : kStar;
+    else if (mask[i] == '.' && (i + 1 == mask.size() || next == '?' || next == '*')) mask[i] = kDosDot;
+  }
+  return mask;
+}
+
+// The textbook dynamic programme over the FsRtlIsNameInExpression rules: can mask[i..]
+// match name[j..]?
+bool Reference(const std::u32string& mask, const std::u32string& name) {
+  const std::size_t n = name.size();
+  std::vector<std::vector<bool>> can(mask.size() + 1, std::vector<bool>(n + 1, false));
+  can[mask.size()][n] = true;
   for (std::size_t i = mask.size(); i-- > 0;) {
-    for (std::size_t j = name.size() + 1; j-- > 0;) {
-      if (mask[i] == '*') {
-        can[i][j] = can[i + 1][j] || (j < name.size() && can[i][j + 1]);
-      } else {
-        can[i][j] = j < name.size() && (mask[i] == '?' || Fold(mask[i]) == Fold(name[j])) && can[i + 1][j + 1];
+    for (std::size_t j = n + 1; j-- > 0;) {
+      const bool end = j == n;
+      switch (mask[i]) {
+        case kStar:
+          can[i][j] = can[i + 1][j] || (!end && can[i][j + 1]);
+          break;
+        case kDosStar:
+          can[i][j] = can[i + 1][j] ||
+                      (!end && (name[j] != '.' || name.find('.', j + 1) != std::u32string::npos) && can[i][j + 1]);
+          break;
+        case kDosQuestion:
+          can[i][j] = (end || name[j] == '.') ? can[i + 1][j] : can[i + 1][j + 1];
+          break;
+        case kDosDot:
+          can[i][j] = end ? can[i + 1][j] : (name[j] == '.' && can[i + 1][j + 1]);
+          break;
+        default:
+          can[i][j] = !end && mask[i] == name[j] && can[i + 1][j + 1];
       }
     }
   }
@@ -29,9 +81,9 @@ bool Reference(std::string_view mask, std::string_view name) {
 }
 
 bool ReferenceMask(std::string_view mask, std::string_view name) {
-  if (Reference(mask, name)) return true;
-  return mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" && name.find('.') == std::string_view::npos &&
-         Reference(mask.substr(0, mask.size() - 2), name);
+  std::u32string decodedMask, decodedName;
+  if (Decode(mask, decodedMask) && Decode(name, decodedName)) return Reference(Converted(decodedMask), decodedName);
+  return Reference(Converted(Bytes(mask)), Bytes(name));
 }
 
 std::string Swapped(std::string text) {
@@ -44,6 +96,11 @@ std::string Swapped(std::string text) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (std::setlocale(LC_ALL, "C.UTF-8") == nullptr) std::abort();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::size_t split = text.find('\0');
@@ -51,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string mask = text.substr(0, split);
   const std::string name = text.substr(split + 1);
   if (mask.size() > 256 || name.size() > 256) return 0;  // longer than any file name
+  if (name.find('\0') != std::string::npos) return 0;     // no name holds a NUL
 
   const bool matches = MatchesMask(mask, name);
   if (matches != ReferenceMask(mask, name)) std::abort();

@@ -47,18 +47,18 @@ void ReportCannotStart(const std::string& reason) {
 int RunQuintrel(int argc, char** argv) {
   HeldOutput.reserve(256);  // room for any one line, so a line is never held in part
   WriteLine("Shell for Relic AIFR encoder (WAV PCM => Homeworld II AIFR) [enc.exe]");
-  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
-  if (arguments.size() < 2) {
+  FlushOutput();  // on screen before a search that may take a while on a large folder
+  const Invocation invocation = ProgramInvocation(argc, argv);
+  if (invocation.Masks.empty()) {
     WriteLine("Usage: Quintrel <WAV file or filemask> <Block_Bitrate>");
     WriteLine("Standart Block_Bitrate: 512(88.2kbps LQ), 1024(176.4kbps MQ), 2048(352.8kbps HQ)");
     FlushOutput();
     return 0;
   }
-  const std::string& mask = arguments[0];
-  const std::string& bitrate = arguments[1];
+  const std::string& bitrate = invocation.Bitrate;
 
   FileCount = 0;
-  CollectInputList(mask);
+  for (const std::string& mask : invocation.Masks) CollectInputList(mask);
   TakeConsole();
 
   const LeadByteTable& leadBytes = SystemLeadBytes();

@@ -52,6 +52,16 @@ std::vector<std::string> NonEmptyArguments(int argc, char** argv) {
   return arguments;
 }
 
+Invocation MaskThenBitrate(const std::vector<std::string>& arguments) {
+  if (arguments.size() < 2) return {};
+  return {{arguments[0]}, arguments[1]};
+}
+
+Invocation NamesThenBitrate(const std::vector<std::string>& arguments) {
+  if (arguments.size() < 2) return {};
+  return {std::vector<std::string>(arguments.begin(), arguments.end() - 1), arguments.back()};
+}
+
 std::vector<std::string> SplitLikeCommandLineToArgvW(const std::string& text) {
   std::vector<std::string> arguments;
   const std::size_t n = text.size();

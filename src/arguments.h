@@ -16,6 +16,22 @@ std::vector<std::string> SplitProgramCommandLine(const char* commandLine);
 // already split, with empty ones left out (as the Windows rule skips a pair of quotes).
 std::vector<std::string> NonEmptyArguments(int argc, char** argv);
 
+// What a command line asks for: the names or masks to collect, in order, and the bitrate.
+// No masks at all means too few arguments were given.
+struct Invocation {
+  std::vector<std::string> Masks;
+  std::string Bitrate;
+};
+
+// The program's own rule: argument 1 is the mask, argument 2 the bitrate, and any later
+// ones are ignored.
+Invocation MaskThenBitrate(const std::vector<std::string>& arguments);
+
+// For a shell that expands masks before the program sees them ("*.wav" arrives as
+// "a.wav b.wav ..."): the last argument is the bitrate and every earlier one a name or
+// mask. With two arguments this is the program's own rule.
+Invocation NamesThenBitrate(const std::vector<std::string>& arguments);
+
 // Splits text that stands after a blank on a command line the way CommandLineToArgvW
 // splits arguments after the program's name: blanks and tabs separate, double quotes
 // group, 2n backslashes before a quote give n backslashes, 2n+1 give n and a literal

@@ -64,7 +64,8 @@ void PreparePlatform() {
   ExecutablePath[length > 0 ? length : 0] = '\0';
 }
 
-std::vector<std::string> ProgramArguments(int argc, char** argv) { return NonEmptyArguments(argc, argv); }
+// A POSIX shell expands an unquoted mask before we run, so several names may arrive.
+Invocation ProgramInvocation(int argc, char** argv) { return NamesThenBitrate(NonEmptyArguments(argc, argv)); }
 
 const LeadByteTable& SystemLeadBytes() {
   // Narrow names here are UTF-8 or single-byte: no byte is ever the second byte of a pair.
@@ -116,9 +117,10 @@ DirectorySearch* SearchFirst(const std::string& pattern, SearchEntry& entry) {
     delete search;
     return nullptr;
   }
+  const PreparedMask prepared = PrepareMask(mask);
   while (const dirent* item = readdir(directory)) {
     const std::string_view name(item->d_name);
-    if (!MatchesMask(mask, name)) continue;
+    if (!MatchesMask(prepared, name)) continue;
     search->Listing.push_back(search->Names.size());
     search->Names.append(name);
     search->Names.push_back('\0');
@@ -141,7 +143,13 @@ void SearchClose(DirectorySearch* search) { delete search; }
 
 // --- Console ---
 
-void TakeConsole() { ColourEnabled = isatty(STDOUT_FILENO) == 1; }
+void TakeConsole() {
+  // Terminal conventions: NO_COLOR (when not empty) and TERM=dumb both ask for plain text.
+  const char* noColour = std::getenv("NO_COLOR");
+  const char* terminal = std::getenv("TERM");
+  ColourEnabled = isatty(STDOUT_FILENO) == 1 && (noColour == nullptr || noColour[0] == '\0') &&
+                  (terminal == nullptr || std::strcmp(terminal, "dumb") != 0);
+}
 
 void SetConsoleColour(std::uint16_t attribute) {
   if (!ColourEnabled) return;
@@ -163,15 +171,13 @@ void WriteStandardError(const char* data, std::size_t size) { WriteAll(STDERR_FI
 
 namespace {
 
-// Where to look for the encoder: the folder of our own executable, then each PATH entry
-// as execvp reads them (an empty entry is the current directory; no PATH at all means the
-// system's default path). Read once.
-const std::vector<std::string>& EncoderFolders() {
+// The folders of PATH that a program may be taken from, in order, read once. Only absolute
+// entries count: an empty or relative one would mean the current directory, where a
+// downloaded folder of WAV files could plant a program. No PATH at all means the system's
+// default path, as for execvp.
+const std::vector<std::string>& PathFolders() {
   static const std::vector<std::string> folders = [] {
     std::vector<std::string> list;
-    const std::string self = ExecutablePath;
-    const std::size_t slash = self.rfind('/');
-    if (slash != std::string::npos) list.push_back(self.substr(0, slash + 1));
     std::string path;
     if (const char* variable = std::getenv("PATH")) {
       path = variable;
@@ -183,10 +189,23 @@ const std::vector<std::string>& EncoderFolders() {
     for (;;) {
       const std::size_t end = path.find(':', start);
       const std::string entry = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-      list.push_back(entry.empty() ? "./" : entry + "/");
+      if (!entry.empty() && entry[0] == '/') list.push_back(entry + "/");
       if (end == std::string::npos) break;
       start = end + 1;
     }
+    return list;
+  }();
+  return folders;
+}
+
+// Where to look for the encoder: the folder of our own executable, then PATH.
+const std::vector<std::string>& EncoderFolders() {
+  static const std::vector<std::string> folders = [] {
+    std::vector<std::string> list;
+    const std::string self = ExecutablePath;
+    const std::size_t slash = self.rfind('/');
+    if (slash != std::string::npos) list.push_back(self.substr(0, slash + 1));
+    list.insert(list.end(), PathFolders().begin(), PathFolders().end());
     return list;
   }();
   return folders;
@@ -196,9 +215,9 @@ const std::vector<std::string>& EncoderFolders() {
 // regular file. Otherwise 0 and the error execvp would give (EACCES when some candidate
 // exists but cannot be run, else ENOENT). Searching ourselves, rather than with
 // posix_spawnp, means a missing encoder costs a few stat calls instead of a process.
-int FindProgram(const std::string& name, std::string& found) {
+int FindProgram(const std::string& name, const std::vector<std::string>& folders, std::string& found) {
   int error = ENOENT;
-  for (const std::string& folder : EncoderFolders()) {
+  for (const std::string& folder : folders) {
     const std::string candidate = folder + name;
     struct stat status;
     if (stat(candidate.c_str(), &status) != 0) continue;
@@ -211,21 +230,13 @@ int FindProgram(const std::string& name, std::string& found) {
   return error;
 }
 
-}  // namespace
-
-bool RunAndWait(const EncoderCommand& command, std::string& reason) {
-  std::string program;
-  int error = FindProgram(command.Program, program);
-  if (error != 0) {
-    reason = std::strerror(error);
-    return false;
-  }
+// Starts `program` with default signal handling and nothing blocked, whatever we ignore,
+// and waits for it. Returns 0, or the error that kept it from starting.
+int SpawnAndWait(const std::string& program, const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(command.Program.c_str()));
-  for (const std::string& argument : command.Arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
-  // The child starts with default signal handling and nothing blocked, whatever we ignore.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t all, none;
@@ -235,14 +246,71 @@ bool RunAndWait(const EncoderCommand& command, std::string& reason) {
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   pid_t child = 0;
-  error = posix_spawn(&child, program.c_str(), nullptr, &attributes, argv.data(), environ);
+  const int error = posix_spawn(&child, program.c_str(), nullptr, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
+  if (error != 0) return error;
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return 0;
+}
+
+bool StartsWithMZ(const std::string& path) {
+  char head[2] = {};
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool windows = read(fd, head, sizeof head) == 2 && head[0] == 'M' && head[1] == 'Z';
+  close(fd);
+  return windows;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  std::string directory(4096, '\0');
+  if (getcwd(directory.data(), directory.size()) == nullptr) return path;
+  directory.resize(std::strlen(directory.c_str()));
+  return directory + "/" + path;
+}
+
+// The encoder that the system would not start and that turned out to be a Windows program:
+// every later file goes to Wine straight away, and the file is read only once per run.
+std::string WindowsEncoder;
+std::string NotWindowsEncoder;
+
+}  // namespace
+
+bool RunAndWait(const EncoderCommand& command, std::string& reason) {
+  std::string program;
+  int error = FindProgram(command.Program, EncoderFolders(), program);
   if (error != 0) {
     reason = std::strerror(error);
     return false;
   }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  std::vector<std::string> arguments = {command.Program};
+  arguments.insert(arguments.end(), command.Arguments.begin(), command.Arguments.end());
+  if (program != WindowsEncoder) {
+    error = SpawnAndWait(program, arguments);
+    if (error == 0) return true;
+    // With no binfmt handler for it, a Windows program is run through Wine, in the
+    // current directory like any encoder, so the bare names it is given resolve.
+    if (error != ENOEXEC || program == NotWindowsEncoder || !StartsWithMZ(program)) {
+      if (error == ENOEXEC) NotWindowsEncoder = program;
+      reason = std::strerror(error);
+      return false;
+    }
+    WindowsEncoder = program;
+  }
+  std::string wine;
+  if (FindProgram("wine", PathFolders(), wine) != 0) {
+    reason = "it is a Windows program and wine was not found";
+    return false;
+  }
+  arguments[0] = AbsolutePath(program);
+  arguments.insert(arguments.begin(), "wine");
+  error = SpawnAndWait(wine, arguments);
+  if (error != 0) {
+    reason = std::strerror(error);
+    return false;
   }
   return true;
 }

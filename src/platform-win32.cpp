@@ -47,11 +47,11 @@ void PreparePlatform() {
   ModulePath[length <= MAX_PATH ? length : 0] = '\0';
 }
 
-std::vector<std::string> ProgramArguments(int, char**) {
+Invocation ProgramInvocation(int, char**) {
   // The C runtime's argv follows other rules; split the raw command line ourselves.
   std::vector<std::string> arguments = SplitProgramCommandLine(GetCommandLineA());
   arguments.erase(arguments.begin());
-  return arguments;
+  return MaskThenBitrate(arguments);
 }
 
 const LeadByteTable& SystemLeadBytes() { return LeadBytes; }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "encoder-command.h"
 #include "output-name.h"
 
@@ -16,9 +17,9 @@
 // (standard handles usable, writes that fail return an error instead of killing us).
 void PreparePlatform();
 
-// The program's arguments after its own name, by the platform's rule; never holds
-// an empty argument, so its size is the argument count.
-std::vector<std::string> ProgramArguments(int argc, char** argv);
+// What the command line asks for, by the platform's rules for splitting it and for
+// reading its arguments (empty arguments never count).
+Invocation ProgramInvocation(int argc, char** argv);
 
 // Which bytes of the system's narrow code page start a double-byte character.
 const LeadByteTable& SystemLeadBytes();

@@ -56,6 +56,27 @@ TEST(NonEmptyArguments, LeavesOutEmptyArgumentsAndTheProgramName) {
   EXPECT_EQ(NonEmptyArguments(0, nullptr), Arguments{});
 }
 
+TEST(Invocation, WindowsRuleTakesTwoArgumentsAndTheShellRuleTakesTheLastAsBitrate) {
+  struct Case {
+    Arguments arguments;
+    Arguments windowsMasks, shellMasks;
+    std::string windowsBitrate, shellBitrate;
+  };
+  const Case cases[] = {
+      {{}, {}, {}, "", ""},
+      {{"*.wav"}, {}, {}, "", ""},
+      {{"*.wav", "1024"}, {"*.wav"}, {"*.wav"}, "1024", "1024"},
+      {{"a.wav", "b.wav", "c.wav", "1024"}, {"a.wav"}, {"a.wav", "b.wav", "c.wav"}, "b.wav", "1024"},
+      {{"sub/*.wav", "x.wav", "512"}, {"sub/*.wav"}, {"sub/*.wav", "x.wav"}, "x.wav", "512"}};
+  for (const Case& c : cases) {
+    const Invocation windows = MaskThenBitrate(c.arguments), shell = NamesThenBitrate(c.arguments);
+    EXPECT_EQ(windows.Masks, c.windowsMasks);
+    EXPECT_EQ(windows.Bitrate, c.windowsBitrate);
+    EXPECT_EQ(shell.Masks, c.shellMasks);
+    EXPECT_EQ(shell.Bitrate, c.shellBitrate);
+  }
+}
+
 struct ArgvCase {
   const char* text;
   Arguments expected;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 
 #include "end-to-end-support.h"
@@ -50,6 +51,13 @@ class EndToEnd : public ::testing::Test {
                 const std::string& installedIn = Recording) {
     options.WorkingDirectory = Work;
     options.Environment.push_back("QUINTREL_TEST_LOG=" + Log);
+    // Colour depends on these; a test that cares sets them itself.
+    for (const std::string fallback : {"NO_COLOR=", "TERM=xterm"}) {
+      const std::string name = fallback.substr(0, fallback.find('=') + 1);
+      bool given = false;
+      for (const std::string& entry : options.Environment) given = given || entry.rfind(name, 0) == 0;
+      if (!given) options.Environment.push_back(fallback);
+    }
     return RunProgram(installedIn + "/Quintrel", arguments, options);
   }
 
@@ -84,9 +92,9 @@ TEST_F(EndToEnd, EncodesEveryMatchInListingOrderOneAtATime) {
   const std::vector<Call> expectedCalls = {{"enc.exe", "A.wav", "A.aifr", "1024"},
                                            {"enc.exe", "b.WAV", "b.aifr", "1024"},
                                            {"enc.exe", "c.wav", "c.aifr", "1024"}};
-  // Empty arguments are left out and arguments after the second make no difference.
+  // Empty arguments are left out.
   const std::vector<std::vector<std::string>> spellings = {
-      {"*.wav", "1024"}, {"", "*.wav", "1024"}, {"*.wav", "", "1024"}, {"*.wav", "1024", "extra", "more"}};
+      {"*.wav", "1024"}, {"", "*.wav", "1024"}, {"*.wav", "", "1024"}};
   for (const auto& arguments : spellings) {
     WriteFile(Log, "");
     const RunResult result = Run(arguments);
@@ -94,6 +102,40 @@ TEST_F(EndToEnd, EncodesEveryMatchInListingOrderOneAtATime) {
     EXPECT_EQ(result.Error, "");
     EXPECT_EQ(result.ExitStatus, 0);
     EXPECT_EQ(EncoderCalls(), expectedCalls);
+  }
+}
+
+TEST_F(EndToEnd, NamesAMaskExpandedByTheShellAreAllEncodedWithTheLastArgumentAsBitrate) {
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.txt"}) Touch(name);
+  mkdir((Work + "/sub").c_str(), 0755);
+  WriteFile(Work + "/sub/s.wav", "");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::vector<std::string> inputs;
+  };
+  const Case cases[] = {
+      // What the shell makes of an unquoted *.wav, and the quoted mask itself: the same files.
+      {{"a.wav", "b.wav", "c.wav", "1024"}, {"a.wav", "b.wav", "c.wav"}},
+      {{"*.wav", "1024"}, {"a.wav", "b.wav", "c.wav"}},
+      // Names and masks are collected in the order given, each as a mask is.
+      {{"c.wav", "", "sub/*.wav", "?.wav", "1024"}, {"c.wav", "s.wav", "a.wav", "b.wav", "c.wav"}},
+      // A shell that finds no match passes the mask on as it is.
+      {{"*.none", "d.txt", "1024"}, {"d.txt"}},
+  };
+  for (const Case& c : cases) {
+    WriteFile(Log, "");
+    const RunResult result = Run(c.arguments);
+    std::string expected = kBanner;
+    std::vector<Call> expectedCalls;
+    const int count = static_cast<int>(c.inputs.size());
+    for (int i = 0; i < count; ++i) {
+      const std::string& input = c.inputs[static_cast<std::size_t>(i)];
+      expected += Progress(i + 1, count) + Saw(input);
+      expectedCalls.push_back({"enc.exe", input, input.substr(0, input.rfind('.')) + ".aifr", "1024"});
+    }
+    EXPECT_EQ(result.Output, expected) << c.arguments[0];
+    EXPECT_EQ(result.ExitStatus, 0);
+    EXPECT_EQ(EncoderCalls(), expectedCalls) << c.arguments[0];
   }
 }
 
@@ -211,6 +253,22 @@ TEST_F(EndToEnd, MasksOfEveryKind) {
   }
 }
 
+TEST_F(EndToEnd, Utf8NamesAreMatchedByCharacterAndListedAsNtfsListsThem) {
+  for (const char* name : {"track\xc3\xa9.wav", "track12.wav", "\xc3\x84" "b.wav", "\xc3\xa4" "a.wav", "ab.wav"})
+    Touch(name);
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {"track?.wav", {"track\xc3\xa9.wav"}},
+      {"\xc3\xa4*.wav", {"\xc3\xa4" "a.wav", "\xc3\x84" "b.wav"}},
+      {"*.", {}}};
+  for (const auto& [mask, inputs] : cases) {
+    WriteFile(Log, "");
+    EXPECT_EQ(Run({mask, "1024"}).ExitStatus, 0);
+    std::vector<std::string> seen;
+    for (const Call& call : EncoderCalls()) seen.push_back(call.at(1));
+    EXPECT_EQ(seen, inputs) << mask;
+  }
+}
+
 TEST_F(EndToEnd, TakesWhatIsARegularFileOnceLinksAreFollowed) {
   Touch("real.wav");
   ASSERT_EQ(symlink("real.wav", (Work + "/link.wav").c_str()), 0);
@@ -295,25 +353,112 @@ TEST_F(EndToEnd, MissingEncoderIsReportedAndTheRunEndsWith127) {
   EXPECT_TRUE(EncoderCalls().empty());
 }
 
-TEST_F(EndToEnd, EncoderIsFoundAlongPathWhenNotBesideTheProgram) {
+TEST_F(EndToEnd, EncoderIsFoundAlongPathButNeverInTheCurrentDirectory) {
   Touch("a.wav");
   // An enc.exe that cannot be run earlier on PATH is passed over, as execvp does.
   const std::string refused = Root + "/refused";
   mkdir(refused.c_str(), 0755);
   WriteFile(refused + "/enc.exe", "not a program");
   chmod((refused + "/enc.exe").c_str(), 0644);
-  // The current directory is searched only where PATH names it: "." or an empty entry.
+  // A planted enc.exe in the current directory, and one below it, reached only by an empty
+  // or relative PATH entry: neither is ever run.
   CopyExecutable(RECORDING_ENCODER_PATH, Work + "/enc.exe");
-  for (const std::string& path : {"/nonexistent:" + refused + ":" + EncoderOnly, std::string("/nonexistent:."),
-                                  std::string("/nonexistent:"), std::string(":/nonexistent")}) {
+  mkdir((Work + "/bin").c_str(), 0755);
+  CopyExecutable(RECORDING_ENCODER_PATH, Work + "/bin/enc.exe");
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"/nonexistent:" + refused + ":" + EncoderOnly, true},
+      {EncoderOnly + ":", true},
+      {"/nonexistent:.", false},
+      {"/nonexistent:", false},
+      {":/nonexistent", false},
+      {"bin:./bin:/nonexistent", false}};
+  for (const auto& [path, found] : cases) {
     WriteFile(Log, "");
     RunOptions options;
     options.Environment = {"PATH=" + path};
     const RunResult result = Run({"a.wav", "1024"}, options, Alone);
-    EXPECT_EQ(result.Output, kBanner + Progress(1, 1) + Saw("a.wav")) << path;
-    EXPECT_EQ(result.ExitStatus, 0) << path;
-    EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "a.wav", "a.aifr", "1024"}})) << path;
+    if (found) {
+      EXPECT_EQ(result.Output, kBanner + Progress(1, 1) + Saw("a.wav")) << path;
+      EXPECT_EQ(result.ExitStatus, 0) << path;
+      EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"enc.exe", "a.wav", "a.aifr", "1024"}})) << path;
+    } else {
+      EXPECT_EQ(result.Error, CannotStart("No such file or directory")) << path;
+      EXPECT_EQ(result.ExitStatus, 127) << path;
+      EXPECT_TRUE(EncoderCalls().empty()) << path;
+    }
   }
+}
+
+TEST_F(EndToEnd, AWindowsEncoderIsRunThroughWine) {
+  for (const char* name : {"a.wav", "b c.wav"}) Touch(name);
+  const std::string install = Root + "/install";
+  mkdir(install.c_str(), 0755);
+  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
+  WriteFile(install + "/enc.exe", std::string("MZ\x90\0\3\0\0\0", 8) + "a Windows program, as far as its start goes");
+  chmod((install + "/enc.exe").c_str(), 0755);
+  char* resolved = realpath(install.c_str(), nullptr);
+  const std::string encoder = std::string(resolved) + "/enc.exe";  // where Quintrel finds it
+  std::free(resolved);
+  // A recording wine on PATH, in a folder of its own.
+  const std::string wineFolder = Root + "/wine-folder";
+  mkdir(wineFolder.c_str(), 0755);
+  CopyExecutable(RECORDING_ENCODER_PATH, wineFolder + "/wine");
+
+  RunOptions options;
+  options.Environment = {"PATH=/nonexistent:" + wineFolder};
+  RunResult result = Run({"*.wav", "1024 x"}, options, install);
+  EXPECT_EQ(result.Output, kBanner + Progress(1, 2) + Saw(encoder) + Progress(2, 2) + Saw(encoder));
+  EXPECT_EQ(result.Error, "");
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_EQ(EncoderCalls(), (std::vector<Call>{{"wine", encoder, "a.wav", "a.aifr", "1024", "x"},
+                                               {"wine", encoder, "b c.wav", "b c.aifr", "1024", "x"}}));
+
+  // No wine on PATH (nor in the current directory, which is never searched).
+  WriteFile(Log, "");
+  CopyExecutable(RECORDING_ENCODER_PATH, Work + "/wine");
+  options.Environment = {"PATH=/nonexistent:."};
+  result = Run({"*.wav", "1024"}, options, install);
+  EXPECT_EQ(result.Output, kBanner + Progress(1, 2) + Progress(2, 2));
+  EXPECT_EQ(result.Error, CannotStart("it is a Windows program and wine was not found") +
+                              CannotStart("it is a Windows program and wine was not found"));
+  EXPECT_EQ(result.ExitStatus, 127);
+  EXPECT_TRUE(EncoderCalls().empty());
+
+  // A file the system cannot start that is not a Windows program is not given to Wine.
+  WriteFile(install + "/enc.exe", "ZM, or any other text");
+  options.Environment = {"PATH=" + wineFolder};
+  result = Run({"*.wav", "1024"}, options, install);
+  EXPECT_EQ(result.Error, CannotStart("Exec format error") + CannotStart("Exec format error"));
+  EXPECT_EQ(result.ExitStatus, 127);
+  EXPECT_TRUE(EncoderCalls().empty());
+}
+
+TEST_F(EndToEnd, TheWindowsStandInEncoderRunsThroughARealWine) {
+  // The test command names these once it has built the Windows stand-in and found a Wine
+  // that runs it.
+  const char* windowsEncoder = std::getenv("QUINTREL_TEST_WINDOWS_ENCODER");
+  const char* wineFolder = std::getenv("QUINTREL_TEST_WINE_FOLDER");
+  if (windowsEncoder == nullptr || wineFolder == nullptr)
+    GTEST_SKIP() << "needs Wine and the Windows stand-in encoder (QUINTREL_TEST_WINDOWS_ENCODER, "
+                    "QUINTREL_TEST_WINE_FOLDER; scripts/test.sh sets them in its Windows stage)";
+  const std::string install = Root + "/install";
+  mkdir(install.c_str(), 0755);
+  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
+  CopyExecutable(windowsEncoder, install + "/enc.exe");
+  Touch("one.wav", MakeWav(1, 8000, 8, 800));
+  Touch("two words.wav", MakeWav(2, 22050, 16, 4410 * 4));
+  RunOptions options;
+  options.Environment = {std::string("PATH=") + wineFolder + ":/usr/bin:/bin"};
+  const RunResult result = Run({"*.wav", "2048"}, options, install);
+  EXPECT_EQ(result.ExitStatus, 0) << result.Error;
+  EXPECT_EQ(result.Output.substr(0, kBanner.size() + Progress(1, 2).size()), kBanner + Progress(1, 2));
+  EXPECT_NE(result.Output.find("enc.exe: one.wav -> one.aifr: 8000 Hz, 8-bit, mono"), std::string::npos)
+      << result.Output;
+  EXPECT_NE(result.Output.find("enc.exe: two words.wav -> two words.aifr: 22050 Hz, 16-bit, stereo"),
+            std::string::npos)
+      << result.Output;
+  EXPECT_EQ(ReadFile(Work + "/one.aifr").substr(0, 4), "QSAF");
+  EXPECT_EQ(ReadFile(Work + "/two words.aifr").size(), 22u + 4410 * 4);
 }
 
 TEST_F(EndToEnd, EncoderThatCannotBeRunIsReported) {
@@ -359,6 +504,33 @@ TEST_F(EndToEnd, OnATerminalProgressLinesAreYellowAndTheRestGrey) {
 
   result = Run({"*.none", "1024"}, options);
   EXPECT_EQ(result.Output, kBanner + kGrey);
+}
+
+TEST_F(EndToEnd, ColourFollowsTheTerminalConventions) {
+  Touch("a.wav");
+  const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
+      {{"NO_COLOR=1"}, false}, {{"TERM=dumb"}, false}, {{"NO_COLOR="}, true}, {{"TERM=vt100"}, true}};
+  for (const auto& [environment, coloured] : cases) {
+    RunOptions options;
+    options.StandardOutput = OutputTo::Terminal;
+    options.Environment = environment;
+    const RunResult result = Run({"a.wav", "1024"}, options);
+    EXPECT_EQ(result.Output, coloured ? kBanner + kYellow + Progress(1, 1) + kGrey + Saw("a.wav") + kGrey
+                                      : kBanner + Progress(1, 1) + Saw("a.wav"))
+        << environment[0];
+  }
+}
+
+TEST_F(EndToEnd, TheBannerIsOutBeforeTheSearchStarts) {
+  // The preloaded library writes a mark to standard output as the directory is opened.
+  Touch("a.wav");
+  for (OutputTo output : {OutputTo::Terminal, OutputTo::Pipe}) {
+    RunOptions options;
+    options.StandardOutput = output;
+    options.Environment = {std::string("LD_PRELOAD=") + SEARCH_MARKER_PATH, "QUINTREL_TEST_QUIET=1"};
+    const RunResult result = Run({"a.wav", "1024"}, options);
+    EXPECT_EQ(result.Output.substr(0, kBanner.size() + 8), kBanner + "<search>");
+  }
 }
 
 TEST_F(EndToEnd, UnwritableStandardOutputNeverStopsThePass) {
