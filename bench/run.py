@@ -61,6 +61,55 @@ def row(label, value, target=""):
     print("| %-58s | %14s | %-10s |" % (label, value, target))
 
 
+def write_wav(path):
+    """A tenth of a second of 16-bit mono silence."""
+    import wave
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(8000)
+        out.writeframes(b"\0\0" * 800)
+
+
+def wine_batch(scratch, quintrel, windows_encoder, wine_loader):
+    count = 20
+    batch = os.path.join(scratch, "wine-batch")
+    os.makedirs(batch)
+    for i in range(count):
+        write_wav(os.path.join(batch, "take%02d.wav" % i))
+    install = os.path.join(scratch, "wine-install")
+    os.makedirs(install)
+    shutil.copy2(quintrel, os.path.join(install, "Quintrel"))
+    shutil.copy2(windows_encoder, os.path.join(install, "enc.exe"))
+    shutil.copy2(windows_encoder, os.path.join(batch, "enc.exe"))
+    # `wine` on PATH, as a user has it; it calls the loader that runs here.
+    wine_folder = os.path.join(scratch, "wine-folder")
+    os.makedirs(wine_folder)
+    with open(os.path.join(wine_folder, "wine"), "w") as script:
+        script.write('#!/bin/sh\nWINELOADER=%s exec %s "$@"\n' % (wine_loader, wine_loader))
+    os.chmod(os.path.join(wine_folder, "wine"), 0o755)
+    env = dict(os.environ, PATH=wine_folder + ":/usr/bin:/bin", WINEPREFIX=os.path.join(scratch, "wineprefix"),
+               WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    commands = {
+        "quintrel": [os.path.join(install, "Quintrel"), "*.wav", "1024"],
+        "shell": ["/bin/sh", "-c", 'for f in *.wav; do wine enc.exe "$f" "${f%.*}.aifr" 1024; done'],
+    }
+    started = time.monotonic()
+    run(commands["quintrel"], batch, env)  # the first start makes the prefix
+    first = time.monotonic() - started
+    # One wineserver for the whole comparison, so that neither side pays for starting it.
+    wineserver = os.path.join(os.path.dirname(wine_loader), os.path.basename(wine_loader).replace("wine", "wineserver"))
+    subprocess.run([wineserver, "-p"], env=dict(env, WINELOADER=wine_loader), check=False)
+    try:
+        medians, _ = compare(commands, batch, env)
+    finally:
+        subprocess.run([wineserver, "-k"], env=dict(env, WINELOADER=wine_loader), check=False)
+    row("Wine: first run, making the prefix (s)", "%.1f" % first)
+    row("Wine, batch of %d: Quintrel per file (ms)" % count, "%.0f" % (medians["quintrel"] / count * 1000))
+    row("Wine, batch of %d: shell loop of wine per file (ms)" % count, "%.0f" % (medians["shell"] / count * 1000))
+    row("Wine: Quintrel / shell loop", "%.3f" % (medians["quintrel"] / medians["shell"]), "<= 1.05")
+
+
 def main():
     global MEASURE
     build = os.path.abspath(sys.argv[1])
@@ -130,6 +179,14 @@ def main():
         row("start-up, usage text: Quintrel (ms)", "%.3f" % (medians["quintrel"] * 1000))
         row("start-up: /bin/true (ms)", "%.3f" % (medians["true"] * 1000))
         row("start-up: Quintrel / true", "%.3f" % (medians["quintrel"] / medians["true"]))
+
+        # 4. A Windows encoder, run through Wine.
+        windows_encoder = os.environ.get("BENCH_WINDOWS_ENCODER")
+        wine_loader = os.environ.get("BENCH_WINE_LOADER")
+        if windows_encoder and wine_loader:
+            wine_batch(scratch, quintrel, windows_encoder, wine_loader)
+        else:
+            print("\n(No Wine line: it needs a Windows build of the stand-in encoder and a Wine that runs it.)")
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
 

@@ -166,4 +166,25 @@ else
   echo "Skipping the 64-bit Windows build: it needs g++-mingw-w64-x86-64 and wine64 (/usr/lib/wine/wine64)."
   $wine32_runs || echo "32-bit Windows build: $win32_outcome."
 fi
+
+# The Linux Quintrel with the Windows stand-in encoder beside it, run through a real Wine:
+# the 32-bit one where it runs, else the 64-bit loader (called directly, as above).
+windows_encoder= wine_loader= wine_prefix=
+if $wine32_runs && [ -f "$root/build-win32/enc.exe" ]; then
+  windows_encoder=$root/build-win32/enc.exe wine_loader=/usr/lib/wine/wine wine_prefix=$root/build-win32/wineprefix
+elif $wine64_runs && [ -f "$root/build-win64/enc.exe" ]; then
+  windows_encoder=$root/build-win64/enc.exe wine_loader=/usr/lib/wine/wine64 wine_prefix=$root/build-win64/wineprefix
+fi
+if [ -n "$windows_encoder" ]; then
+  stage "Linux Quintrel with a Windows encoder, through Wine ($wine_loader)"
+  wine_folder="$root/build/wine-on-path"
+  mkdir -p "$wine_folder"
+  printf '#!/bin/sh\nWINELOADER=%s exec %s "$@"\n' "$wine_loader" "$wine_loader" > "$wine_folder/wine"
+  chmod +x "$wine_folder/wine"
+  QUINTREL_TEST_WINDOWS_ENCODER=$windows_encoder QUINTREL_TEST_WINE_FOLDER=$wine_folder \
+    WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
+    "$root/build/tests/end_to_end_tests" --gtest_filter='*RealWine*' --gtest_brief=1
+else
+  echo "Skipping the Linux Quintrel with a Windows encoder: no Wine runs here, or no Windows build was made."
+fi
 finish_stage
