@@ -6,7 +6,9 @@
 #   3. the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer (clang);
 #   4. each libFuzzer target for FUZZ_SECONDS (default 60) from the seed corpora in fuzz/corpus;
 #   5. the Windows builds: the 32-bit one (the product) and a 64-bit one, each with its tests
-#      run under Wine where this machine can run them.
+#      run under Wine where this machine can run them;
+#   6. the Linux Quintrel with the Windows stand-in encoder, through a real Wine;
+#   7. the release files, built twice and compared, then checked (scripts/check-release.sh).
 # A stage whose tools are missing says so in one line and is skipped.
 # QUINTREL_NO_INSTALL=1 skips step 0.
 set -euo pipefail
@@ -17,7 +19,8 @@ fuzz_seconds=${FUZZ_SECONDS:-60}
 # Everything any stage needs, as Debian and Ubuntu name it. wine32 comes from the i386
 # architecture.
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
-          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 file util-linux)
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 file util-linux
+          dpkg-dev lintian mandoc man-db unzip)
 
 stage_name=
 stage() {
@@ -186,5 +189,12 @@ if [ -n "$windows_encoder" ]; then
     "$root/build/tests/end_to_end_tests" --gtest_filter='*RealWine*' --gtest_brief=1
 else
   echo "Skipping the Linux Quintrel with a Windows encoder: no Wine runs here, or no Windows build was made."
+fi
+if command -v dpkg-shlibdeps > /dev/null && command -v lintian > /dev/null && command -v unzip > /dev/null &&
+    command -v i686-w64-mingw32-g++-posix > /dev/null; then
+  stage "Release files: built twice and compared, then checked"
+  "$root/scripts/check-release.sh"
+else
+  echo "Skipping the release check: it needs dpkg-dev, lintian, unzip and g++-mingw-w64-i686."
 fi
 finish_stage

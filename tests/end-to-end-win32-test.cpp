@@ -153,4 +153,33 @@ TEST_F(EndToEndWin32, AFailedAllocationAnywhereEndsWithTheLastChanceReport) {
   EXPECT_TRUE(reachedTheEnd);
 }
 
+TEST(VersionResource, ReadsBackFromTheBuiltProgram) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(QUINTREL_PATH, &ignored);
+  ASSERT_NE(size, 0u);
+  std::vector<char> data(size);
+  ASSERT_TRUE(GetFileVersionInfoA(QUINTREL_PATH, 0, size, data.data()));
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  const std::string version = QUINTREL_VERSION;
+  const auto major = std::stoul(version), minor = std::stoul(version.substr(version.find('.') + 1)),
+             patch = std::stoul(version.substr(version.rfind('.') + 1));
+  EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
+  EXPECT_EQ(fixed->dwFileVersionLS, patch << 16);
+  EXPECT_EQ(fixed->dwProductVersionMS, (major << 16) | minor);
+
+  const std::pair<const char*, std::string> strings[] = {
+      {"ProductName", "Quintrel"},           {"FileVersion", QUINTREL_VERSION},
+      {"ProductVersion", QUINTREL_VERSION},  {"OriginalFilename", "Quintrel.exe"},
+      {"LegalCopyright", QUINTREL_COPYRIGHT}, {"FileDescription", QUINTREL_DESCRIPTION}};
+  for (const auto& [name, expected] : strings) {
+    char* value = nullptr;
+    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    ASSERT_TRUE(VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &length)) << name;
+    EXPECT_EQ(std::string(value), expected) << name;
+  }
+}
+
 }  // namespace
