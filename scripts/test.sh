@@ -150,7 +150,6 @@ if command -v i686-w64-mingw32-g++-posix > /dev/null; then
       check_windows_program "$program" "PE32 executable (console) Intel 80386" i686-w64-mingw32-objdump
     done
     win32_outcome="built and checked; its tests need a machine that runs 32-bit programs (this one does not)"
-    echo "32-bit Windows build: $win32_outcome."
   fi
 else
   echo "Skipping the 32-bit Windows build: it needs g++-mingw-w64-i686."
