@@ -63,6 +63,16 @@ class EndToEnd : public ::testing::Test {
 
   void Touch(const std::string& name, const std::string& contents = "") { WriteFile(Work + "/" + name, contents); }
 
+  // A folder of this test's own holding `program` as Quintrel and, when given, `encoder`
+  // as enc.exe beside it.
+  std::string Install(const std::string& encoder = "", const std::string& program = QUINTREL_PATH) {
+    const std::string install = Root + "/install";
+    mkdir(install.c_str(), 0755);
+    CopyExecutable(program, install + "/Quintrel");
+    if (!encoder.empty()) CopyExecutable(encoder, install + "/enc.exe");
+    return install;
+  }
+
   // The encoder runs in the order they started; fails the test if two ever overlapped.
   std::vector<Call> EncoderCalls() { return ReadEncoderCalls(Log); }
 
@@ -391,9 +401,7 @@ TEST_F(EndToEnd, EncoderIsFoundAlongPathButNeverInTheCurrentDirectory) {
 
 TEST_F(EndToEnd, AWindowsEncoderIsRunThroughWine) {
   for (const char* name : {"a.wav", "b c.wav"}) Touch(name);
-  const std::string install = Root + "/install";
-  mkdir(install.c_str(), 0755);
-  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
+  const std::string install = Install();
   WriteFile(install + "/enc.exe", std::string("MZ\x90\0\3\0\0\0", 8) + "a Windows program, as far as its start goes");
   chmod((install + "/enc.exe").c_str(), 0755);
   char* resolved = realpath(install.c_str(), nullptr);
@@ -441,10 +449,7 @@ TEST_F(EndToEnd, TheWindowsStandInEncoderRunsThroughARealWine) {
   if (windowsEncoder == nullptr || wineFolder == nullptr)
     GTEST_SKIP() << "needs Wine and the Windows stand-in encoder (QUINTREL_TEST_WINDOWS_ENCODER, "
                     "QUINTREL_TEST_WINE_FOLDER; scripts/test.sh sets them in its Windows stage)";
-  const std::string install = Root + "/install";
-  mkdir(install.c_str(), 0755);
-  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
-  CopyExecutable(windowsEncoder, install + "/enc.exe");
+  const std::string install = Install(windowsEncoder);
   Touch("one.wav", MakeWav(1, 8000, 8, 800));
   Touch("two words.wav", MakeWav(2, 22050, 16, 4410 * 4));
   RunOptions options;
@@ -463,9 +468,7 @@ TEST_F(EndToEnd, TheWindowsStandInEncoderRunsThroughARealWine) {
 
 TEST_F(EndToEnd, EncoderThatCannotBeRunIsReported) {
   Touch("a.wav");
-  const std::string install = Root + "/install";
-  mkdir(install.c_str(), 0755);
-  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
+  const std::string install = Install();
   WriteFile(install + "/enc.exe", "not a program");
   chmod((install + "/enc.exe").c_str(), 0644);
   RunOptions options;
@@ -574,10 +577,7 @@ TEST_F(EndToEnd, MemoryExhaustionEndsWithTheLastChanceReport) {
 }
 
 TEST_F(EndToEnd, AFailedAllocationAnywhereEndsWithTheLastChanceReport) {
-  const std::string install = Root + "/hooked";
-  mkdir(install.c_str(), 0755);
-  CopyExecutable(QUINTREL_WITH_ALLOCATION_HOOK_PATH, install + "/Quintrel");
-  CopyExecutable(RECORDING_ENCODER_PATH, install + "/enc.exe");
+  const std::string install = Install(RECORDING_ENCODER_PATH, QUINTREL_WITH_ALLOCATION_HOOK_PATH);
   for (const char* name : {"first long enough to be allocated.wav", "second long enough to be allocated.wav"})
     Touch(name);
   RunOptions options;
@@ -596,10 +596,7 @@ TEST_F(EndToEnd, AFailedAllocationAnywhereEndsWithTheLastChanceReport) {
 }
 
 TEST_F(EndToEnd, WithTheStandInEncoderEveryFileIsConverted) {
-  const std::string install = Root + "/install";
-  mkdir(install.c_str(), 0755);
-  CopyExecutable(QUINTREL_PATH, install + "/Quintrel");
-  CopyExecutable(STANDIN_ENCODER_PATH, install + "/enc.exe");
+  const std::string install = Install(STANDIN_ENCODER_PATH);
   Touch("one.wav", MakeWav(1, 8000, 8, 800));
   Touch("two.wav", MakeWav(2, 22050, 16, 4410 * 4));
   Touch("bad.wav", "not a wav");
