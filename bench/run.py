@@ -94,16 +94,21 @@ def wine_batch(scratch, quintrel, windows_encoder, wine_loader):
         "quintrel": [os.path.join(install, "Quintrel"), "*.wav", "1024"],
         "shell": ["/bin/sh", "-c", 'for f in *.wav; do wine enc.exe "$f" "${f%.*}.aifr" 1024; done'],
     }
+    wineserver = os.path.join(os.path.dirname(wine_loader), os.path.basename(wine_loader).replace("wine", "wineserver"))
+    server_env = dict(env, WINELOADER=wine_loader)
     started = time.monotonic()
     run(commands["quintrel"], batch, env)  # the first start makes the prefix
     first = time.monotonic() - started
-    # One wineserver for the whole comparison, so that neither side pays for starting it.
-    wineserver = os.path.join(os.path.dirname(wine_loader), os.path.basename(wine_loader).replace("wine", "wineserver"))
-    subprocess.run([wineserver, "-p"], env=dict(env, WINELOADER=wine_loader), check=False)
+    # Let the services that a new prefix starts finish, then keep one wineserver for the whole
+    # comparison, so that neither side pays for starting it; one unmeasured run of each.
+    subprocess.run([wineserver, "-w"], env=server_env, check=False)
+    subprocess.run([wineserver, "-p"], env=server_env, check=False)
     try:
+        for argv in commands.values():
+            run(argv, batch, env)
         medians, _ = compare(commands, batch, env)
     finally:
-        subprocess.run([wineserver, "-k"], env=dict(env, WINELOADER=wine_loader), check=False)
+        subprocess.run([wineserver, "-k"], env=server_env, check=False)
     row("Wine: first run, making the prefix (s)", "%.1f" % first)
     row("Wine, batch of %d: Quintrel per file (ms)" % count, "%.0f" % (medians["quintrel"] / count * 1000))
     row("Wine, batch of %d: shell loop of wine per file (ms)" % count, "%.0f" % (medians["shell"] / count * 1000))

@@ -185,7 +185,7 @@ if [ -n "$windows_encoder" ]; then
   chmod +x "$wine_folder/wine"
   QUINTREL_TEST_WINDOWS_ENCODER=$windows_encoder QUINTREL_TEST_WINE_FOLDER=$wine_folder \
     WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-    "$root/build/tests/end_to_end_tests" --gtest_filter='*RealWine*' --gtest_brief=1
+    "$root/build/tests/end_to_end_tests" --gtest_filter='*RealWine*'
 else
   echo "Skipping the Linux Quintrel with a Windows encoder: no Wine runs here, or no Windows build was made."
 fi
