@@ -3,7 +3,9 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace {
 
@@ -88,22 +90,43 @@ std::vector<MaskStep> Convert(const std::vector<char32_t>& mask, char32_t (*uppe
   return steps;
 }
 
-// The steps that can be reached from those in `states` without taking a character, when
-// the next character of the name is `next` (or the name has ended). Steps only ever lead
-// to the one after them, so one pass in order finds them all.
-void Close(const std::vector<MaskStep>& steps, std::vector<unsigned char>& states, bool atEnd, char32_t next) {
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    if (!states[i]) continue;
+// A set of mask steps, one bit each.
+struct StepSet {
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::vector<std::uint64_t> Words;
+
+  void Reset(std::size_t count) { Words.assign(count / 64 + 1, 0); }
+  void Clear() { std::fill(Words.begin(), Words.end(), 0); }
+  void Add(std::size_t i) { Words[i >> 6] |= std::uint64_t{1} << (i & 63); }
+  bool Has(std::size_t i) const { return ((Words[i >> 6] >> (i & 63)) & 1) != 0; }
+  // The first member at or after `from`, or kNone; members added meanwhile are seen.
+  std::size_t Next(std::size_t from) const {
+    std::size_t word = from >> 6;
+    if (word >= Words.size()) return kNone;
+    std::uint64_t bits = Words[word] & (~std::uint64_t{0} << (from & 63));
+    while (bits == 0) {
+      if (++word == Words.size()) return kNone;
+      bits = Words[word];
+    }
+    return word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
+  }
+};
+
+// Adds the steps that can be reached from those in `states` without taking a character,
+// when the next character of the name is `next` (or the name has ended). Steps only ever
+// lead to the one after them, so one pass in order finds them all.
+void Close(const std::vector<MaskStep>& steps, StepSet& states, bool atEnd, char32_t next) {
+  for (std::size_t i = states.Next(0); i < steps.size(); i = states.Next(i + 1)) {
     switch (steps[i].Kind) {
       case MaskStep::Star:
       case MaskStep::DosStar:
-        states[i + 1] = 1;  // matches nothing
+        states.Add(i + 1);  // matches nothing
         break;
       case MaskStep::DosQuestion:
-        if (atEnd || next == '.') states[i + 1] = 1;  // gives way at a dot or the end
+        if (atEnd || next == '.') states.Add(i + 1);  // gives way at a dot or the end
         break;
       case MaskStep::DosDot:
-        if (atEnd) states[i + 1] = 1;  // matches nothing past the end
+        if (atEnd) states.Add(i + 1);  // matches nothing past the end
         break;
       case MaskStep::Literal:
         break;
@@ -112,11 +135,12 @@ void Close(const std::vector<MaskStep>& steps, std::vector<unsigned char>& state
 }
 
 // Runs the mask over the upper-cased name as a set of live steps, one character at a time
-// (time: steps x characters, whatever the mask; no backtracking).
+// (time: live steps x characters, whatever the mask; no backtracking).
 bool Run(const std::vector<MaskStep>& steps, const std::vector<char32_t>& name) {
-  static thread_local std::vector<unsigned char> current, following;
-  current.assign(steps.size() + 1, 0);
-  current[0] = 1;
+  static thread_local StepSet current, following;
+  current.Reset(steps.size() + 1);
+  following.Reset(steps.size() + 1);
+  current.Add(0);
   std::size_t lastDot = name.size();
   for (std::size_t i = name.size(); i-- > 0;) {
     if (name[i] == '.') {
@@ -128,11 +152,10 @@ bool Run(const std::vector<MaskStep>& steps, const std::vector<char32_t>& name) 
   for (std::size_t pos = 0; pos < name.size(); ++pos) {
     const char32_t c = name[pos];
     const bool dotIsNotTheLast = c == '.' && pos < lastDot;
-    following.assign(steps.size() + 1, 0);
+    following.Clear();
     bool alive = false;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-      if (!current[i]) continue;
-      std::size_t to = steps.size() + 1;  // none
+    for (std::size_t i = current.Next(0); i < steps.size(); i = current.Next(i + 1)) {
+      std::size_t to = StepSet::kNone;
       switch (steps[i].Kind) {
         case MaskStep::Literal:
           if (c == steps[i].Value) to = i + 1;
@@ -150,17 +173,17 @@ bool Run(const std::vector<MaskStep>& steps, const std::vector<char32_t>& name) 
           if (c == '.') to = i + 1;
           break;
       }
-      if (to <= steps.size()) {
-        following[to] = 1;
+      if (to != StepSet::kNone) {
+        following.Add(to);
         alive = true;
       }
     }
     if (!alive) return false;
     const bool atEnd = pos + 1 == name.size();
     Close(steps, following, atEnd, atEnd ? 0 : name[pos + 1]);
-    current.swap(following);
+    std::swap(current.Words, following.Words);
   }
-  return current[steps.size()] != 0;
+  return current.Has(steps.size());
 }
 
 // Yields a name's sort units one at a time: upper-cased UTF-16 code units for a UTF-8
@@ -219,6 +242,18 @@ PreparedMask PrepareMask(std::string_view mask) {
 bool MatchesMask(const PreparedMask& mask, std::string_view name) {
   static thread_local std::vector<char32_t> upper;
   upper.clear();
+  // Most names are plain ASCII, which reads the same by characters and by bytes.
+  bool ascii = true;
+  for (const char byte : name) {
+    const auto value = static_cast<unsigned char>(byte);
+    if (value >= 0x80) {
+      ascii = false;
+      break;
+    }
+    upper.push_back(AsciiUpper(value));
+  }
+  if (ascii) return Run(mask.ByCharacters ? mask.Characters : mask.Bytes, upper);
+  upper.clear();
   if (mask.ByCharacters && IsValidUtf8(name)) {
     char32_t c;
     for (std::size_t pos = 0; pos < name.size();) {
@@ -236,11 +271,23 @@ bool MatchesMask(std::string_view mask, std::string_view name) { return MatchesM
 bool ListsBefore(std::string_view a, std::string_view b) {
   const int rankA = DotRank(a), rankB = DotRank(b);
   if (rankA != rankB) return rankA < rankB;
+  // While both names are ASCII, bytes are their sort units: the first difference decides.
+  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  std::size_t i = 0;
+  for (; i < common; ++i) {
+    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x80 || y >= 0x80) break;
+    if (AsciiUpper(x) != AsciiUpper(y)) return AsciiUpper(x) < AsciiUpper(y);
+  }
+  if (i == common) {
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;  // std::string_view compares as unsigned bytes (char_traits<char>)
+  }
   SortUnits unitsA{a, IsValidUtf8(a)}, unitsB{b, IsValidUtf8(b)};
   for (;;) {
     const long x = unitsA.Next(), y = unitsB.Next();
     if (x != y) return x < y;
     if (x < 0) break;
   }
-  return a < b;  // std::string_view compares as unsigned bytes (char_traits<char>)
+  return a < b;
 }
