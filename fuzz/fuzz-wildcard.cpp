@@ -26,6 +26,8 @@ bool Decode(std::string_view text, std::u32string& out) {
     const std::size_t used = std::mbrtowc(&c, text.data() + pos, text.size() - pos, &state);
     if (used == 0 || used > text.size() - pos) return false;  // a NUL, or not UTF-8
     const auto code = static_cast<char32_t>(c);
+    // The C library also takes what RFC 3629 rules out: values past U+10FFFF, surrogates.
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
     const auto upper = code <= 0xFFFF ? static_cast<char32_t>(std::towupper(static_cast<wint_t>(c))) : code;
     out.push_back(upper <= 0xFFFF ? upper : code);
     pos += used;
