@@ -65,11 +65,15 @@ wine_loader_runs() {
 # but the system's own (no libstdc++, libgcc or libwinpthread).
 check_windows_program() {
   local program=$1 kind=$2 objdump=$3 description dll
-  description=$(file -b "$program")
-  case "$description" in
-    "$kind"*) ;;
-    *) echo "$program: expected \"$kind\", got \"$description\""; return 1 ;;
-  esac
+  if command -v file > /dev/null; then
+    description=$(file -b "$program")
+    case "$description" in
+      "$kind"*) ;;
+      *) echo "$program: expected \"$kind\", got \"$description\""; return 1 ;;
+    esac
+  else
+    echo "Not checking what kind of program $program is: that needs file."
+  fi
   for dll in $("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
     case "${dll,,}" in
       kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | shell32.dll | ntdll.dll | version.dll) ;;
@@ -134,7 +138,10 @@ fi
 # kernel refuses 32-bit programs, and as well where it does not.
 wine32_runs=false
 wine64_runs=false
-wine_loader_runs /usr/lib/wine/wine && wine32_runs=true
+# Debian's loaders; elsewhere the wine on PATH stands for the 32-bit one.
+wine32_loader=/usr/lib/wine/wine
+[ -x "$wine32_loader" ] || wine32_loader=$(command -v wine || true)
+wine_loader_runs "$wine32_loader" && wine32_runs=true
 wine_loader_runs /usr/lib/wine/wine64 && wine64_runs=true
 
 if command -v i686-w64-mingw32-g++-posix > /dev/null; then
@@ -173,7 +180,7 @@ fi
 # the 32-bit one where it runs, else the 64-bit loader (called directly, as above).
 windows_encoder= wine_loader= wine_prefix=
 if $wine32_runs && [ -f "$root/build-win32/enc.exe" ]; then
-  windows_encoder=$root/build-win32/enc.exe wine_loader=/usr/lib/wine/wine wine_prefix=$root/build-win32/wineprefix
+  windows_encoder=$root/build-win32/enc.exe wine_loader=$wine32_loader wine_prefix=$root/build-win32/wineprefix
 elif $wine64_runs && [ -f "$root/build-win64/enc.exe" ]; then
   windows_encoder=$root/build-win64/enc.exe wine_loader=/usr/lib/wine/wine64 wine_prefix=$root/build-win64/wineprefix
 fi
