@@ -71,7 +71,8 @@ def write_wav(path):
         out.writeframes(b"\0\0" * 800)
 
 
-def wine_batch(scratch, quintrel, windows_encoder, wine_loader):
+def wine_batch(scratch, quintrel, windows_encoder, wine_loader, wine_folder):
+    """`wine_folder` holds a `wine` for PATH, as a user has it, that runs `wine_loader`."""
     count = 20
     batch = os.path.join(scratch, "wine-batch")
     os.makedirs(batch)
@@ -82,12 +83,6 @@ def wine_batch(scratch, quintrel, windows_encoder, wine_loader):
     shutil.copy2(quintrel, os.path.join(install, "Quintrel"))
     shutil.copy2(windows_encoder, os.path.join(install, "enc.exe"))
     shutil.copy2(windows_encoder, os.path.join(batch, "enc.exe"))
-    # `wine` on PATH, as a user has it; it calls the loader that runs here.
-    wine_folder = os.path.join(scratch, "wine-folder")
-    os.makedirs(wine_folder)
-    with open(os.path.join(wine_folder, "wine"), "w") as script:
-        script.write('#!/bin/sh\nWINELOADER=%s exec %s "$@"\n' % (wine_loader, wine_loader))
-    os.chmod(os.path.join(wine_folder, "wine"), 0o755)
     env = dict(os.environ, PATH=wine_folder + ":/usr/bin:/bin", WINEPREFIX=os.path.join(scratch, "wineprefix"),
                WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     commands = {
@@ -188,8 +183,9 @@ def main():
         # 4. A Windows encoder, run through Wine.
         windows_encoder = os.environ.get("BENCH_WINDOWS_ENCODER")
         wine_loader = os.environ.get("BENCH_WINE_LOADER")
-        if windows_encoder and wine_loader:
-            wine_batch(scratch, quintrel, windows_encoder, wine_loader)
+        wine_folder = os.environ.get("BENCH_WINE_FOLDER")
+        if windows_encoder and wine_loader and wine_folder:
+            wine_batch(scratch, quintrel, windows_encoder, wine_loader, wine_folder)
         else:
             print("\n(No Wine line: it needs a Windows build of the stand-in encoder and a Wine that runs it.)")
     finally:

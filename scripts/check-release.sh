@@ -7,6 +7,8 @@
 # QUINTREL_NO_INSTALL=1 leaves out installing the .deb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=windows.sh
+. "$root/scripts/windows.sh"
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
@@ -78,11 +80,7 @@ for text in README.txt LICENSE.txt; do
   if unzip -p "$zip" "$text" | grep -qv $'\r$'; then echo "$text has a line without CR LF"; exit 1; fi
 done
 unzip -q -o "$zip" Quintrel.exe -d "$scratch/zip"
-description=$(file -b "$scratch/zip/Quintrel.exe")
-case "$description" in
-  "PE32 executable (console) Intel 80386"*) ;;
-  *) echo "Quintrel.exe is a $description"; exit 1 ;;
-esac
+check_windows_program "$scratch/zip/Quintrel.exe" "PE32 executable (console) Intel 80386" i686-w64-mingw32-objdump
 # The version resource's strings are UTF-16 in the resource section.
 resource=$(i686-w64-mingw32-strings -el "$scratch/zip/Quintrel.exe")
 for expected in Quintrel Quintrel.exe "$version" "Copyright (c) 2026 The Quintrel developers. MIT License."; do

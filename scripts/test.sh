@@ -15,6 +15,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${FUZZ_SECONDS:-60}
+# shellcheck source=windows.sh
+. "$root/scripts/windows.sh"
 
 # Everything any stage needs, as Debian and Ubuntu name it. wine32 comes from the i386
 # architecture.
@@ -54,32 +56,6 @@ install_missing() {
   apt-get update > /dev/null || echo "apt-get update failed; installing from the lists this machine has."
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" > /dev/null \
     || echo "Could not install them all; the stages that need what is missing are skipped."
-}
-
-# True when `loader` starts: 32-bit Wine cannot where the kernel refuses 32-bit programs.
-wine_loader_runs() {
-  [ -x "$1" ] && WINEDEBUG=-all timeout 30 "$1" --version > /dev/null 2>&1
-}
-
-# A Windows program that must run alone beside enc.exe: the expected PE kind, and no DLL
-# but the system's own (no libstdc++, libgcc or libwinpthread).
-check_windows_program() {
-  local program=$1 kind=$2 objdump=$3 description dll
-  if command -v file > /dev/null; then
-    description=$(file -b "$program")
-    case "$description" in
-      "$kind"*) ;;
-      *) echo "$program: expected \"$kind\", got \"$description\""; return 1 ;;
-    esac
-  else
-    echo "Not checking what kind of program $program is: that needs file."
-  fi
-  for dll in $("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
-    case "${dll,,}" in
-      kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | shell32.dll | ntdll.dll | version.dll) ;;
-      *) echo "$program: imports $dll, which a Windows system does not provide"; return 1 ;;
-    esac
-  done
 }
 
 install_missing
@@ -138,11 +114,8 @@ fi
 # kernel refuses 32-bit programs, and as well where it does not.
 wine32_runs=false
 wine64_runs=false
-# Debian's loaders; elsewhere the wine on PATH stands for the 32-bit one.
-wine32_loader=/usr/lib/wine/wine
-[ -x "$wine32_loader" ] || wine32_loader=$(command -v wine || true)
 wine_loader_runs "$wine32_loader" && wine32_runs=true
-wine_loader_runs /usr/lib/wine/wine64 && wine64_runs=true
+wine_loader_runs "$wine64_loader" && wine64_runs=true
 
 if command -v i686-w64-mingw32-g++-posix > /dev/null; then
   stage "32-bit Windows build"
@@ -182,14 +155,12 @@ windows_encoder= wine_loader= wine_prefix=
 if $wine32_runs && [ -f "$root/build-win32/enc.exe" ]; then
   windows_encoder=$root/build-win32/enc.exe wine_loader=$wine32_loader wine_prefix=$root/build-win32/wineprefix
 elif $wine64_runs && [ -f "$root/build-win64/enc.exe" ]; then
-  windows_encoder=$root/build-win64/enc.exe wine_loader=/usr/lib/wine/wine64 wine_prefix=$root/build-win64/wineprefix
+  windows_encoder=$root/build-win64/enc.exe wine_loader=$wine64_loader wine_prefix=$root/build-win64/wineprefix
 fi
 if [ -n "$windows_encoder" ]; then
   stage "Linux Quintrel with a Windows encoder, through Wine ($wine_loader)"
   wine_folder="$root/build/wine-on-path"
-  mkdir -p "$wine_folder"
-  printf '#!/bin/sh\nWINELOADER=%s exec %s "$@"\n' "$wine_loader" "$wine_loader" > "$wine_folder/wine"
-  chmod +x "$wine_folder/wine"
+  write_wine_on_path "$wine_folder" "$wine_loader"
   QUINTREL_TEST_WINDOWS_ENCODER=$windows_encoder QUINTREL_TEST_WINE_FOLDER=$wine_folder \
     WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
     "$root/build/tests/end_to_end_tests" --gtest_filter='*RealWine*'

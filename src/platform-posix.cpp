@@ -264,14 +264,6 @@ bool StartsWithMZ(const std::string& path) {
   return windows;
 }
 
-std::string AbsolutePath(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  std::string directory(4096, '\0');
-  if (getcwd(directory.data(), directory.size()) == nullptr) return path;
-  directory.resize(std::strlen(directory.c_str()));
-  return directory + "/" + path;
-}
-
 // The encoder that the system would not start and that turned out to be a Windows program:
 // every later file goes to Wine straight away, and the file is read only once per run.
 std::string WindowsEncoder;
@@ -305,7 +297,7 @@ bool RunAndWait(const EncoderCommand& command, std::string& reason) {
     reason = "it is a Windows program and wine was not found";
     return false;
   }
-  arguments[0] = AbsolutePath(program);
+  arguments[0] = program;  // a full path: every folder searched is absolute
   arguments.insert(arguments.begin(), "wine");
   error = SpawnAndWait(wine, arguments);
   if (error != 0) {

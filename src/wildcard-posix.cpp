@@ -242,28 +242,21 @@ PreparedMask PrepareMask(std::string_view mask) {
 bool MatchesMask(const PreparedMask& mask, std::string_view name) {
   static thread_local std::vector<char32_t> upper;
   upper.clear();
-  // Most names are plain ASCII, which reads the same by characters and by bytes.
   bool ascii = true;
   for (const char byte : name) {
     const auto value = static_cast<unsigned char>(byte);
-    if (value >= 0x80) {
-      ascii = false;
-      break;
-    }
+    ascii = ascii && value < 0x80;
     upper.push_back(AsciiUpper(value));
   }
-  if (ascii) return Run(mask.ByCharacters ? mask.Characters : mask.Bytes, upper);
+  // A plain ASCII name reads the same by bytes as by characters.
+  if (ascii || !mask.ByCharacters || !IsValidUtf8(name)) return Run(mask.Bytes, upper);
   upper.clear();
-  if (mask.ByCharacters && IsValidUtf8(name)) {
-    char32_t c;
-    for (std::size_t pos = 0; pos < name.size();) {
-      DecodeUtf8(name, pos, c);
-      upper.push_back(UnicodeUpper(c));
-    }
-    return Run(mask.Characters, upper);
+  char32_t c;
+  for (std::size_t pos = 0; pos < name.size();) {
+    DecodeUtf8(name, pos, c);
+    upper.push_back(UnicodeUpper(c));
   }
-  for (const char byte : name) upper.push_back(AsciiUpper(static_cast<unsigned char>(byte)));
-  return Run(mask.Bytes, upper);
+  return Run(mask.Characters, upper);
 }
 
 bool MatchesMask(std::string_view mask, std::string_view name) { return MatchesMask(PrepareMask(mask), name); }
